@@ -1,0 +1,22 @@
+// Ratios between benchmarks of the same run. Each benchmark file names which
+// of its benchmarks is measured against which baseline; bench_main prints the
+// table after the run, since only ratios mean anything on a shared machine.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ruvo::bench {
+
+struct Comparison {
+    std::string operation;  // benchmark name
+    std::string baseline;   // benchmark name of the baseline in the same run
+    double target;          // the ratio operation/baseline (by time) to stay within; 0 for none
+};
+
+// Registers a comparison at static-initialisation time; returns true.
+bool Compare(const std::string &operation, const std::string &baseline, double target = 0);
+
+const std::vector<Comparison> &Comparisons();
+
+}  // namespace ruvo::bench

@@ -1,0 +1,7 @@
+#include "framestore/layers.h"
+
+namespace ruvo {
+
+LayerStorage theLayers;
+
+}  // namespace ruvo

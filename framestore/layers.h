@@ -1,0 +1,109 @@
+// The three layers and the ring rule that maps logical pixels to their cells.
+//
+// Storage is one static area: ScreenLayer, GuardRow, BackLayer, GuardRow,
+// DepthLayer, GuardRow. Each layer is 768 rows of 1024 16-bit cells; each
+// GuardRow is 2048 + 36 bytes, so a cell of one layer lies exactly
+// kLayerSpacingBytes after the same cell of the layer before it. The first
+// 2048 bytes of a GuardRow are the layer's OverflowRow.
+//
+// Ring rule. With S = ScrollOffset (bytes) and W = WrapRow = 768 - S / 2048,
+// logical pixel (x, y) is the cell at pixel index
+//
+//     x + S / 2 + 1024 * y,   less 0xC0000 (one layer) when y >= W.
+//
+// The test looks at the row only, so every logical row is 1024 contiguous
+// cells: row W - 1 reaches C = (S / 2) mod 1024 cells into the OverflowRow,
+// row W starts at storage row 0, column C. Indices here are always relative
+// to a layer's first cell.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "interface/draw_block.h"
+
+namespace ruvo {
+
+inline constexpr int32_t kLayerWidth = 1024;
+inline constexpr int32_t kLayerHeight = 768;
+inline constexpr int32_t kLayerPitchBytes = 2048;
+inline constexpr int32_t kLayerBytes = 0x180000;
+inline constexpr int32_t kLayerCells = kLayerBytes / 2;  // 0xC0000, the wrap correction
+inline constexpr int32_t kOverflowRowBytes = 2048;
+inline constexpr int32_t kGuardRowBytes = 0x824;
+inline constexpr int32_t kLayerSpacingBytes = kLayerBytes + kGuardRowBytes;  // 0x180824
+inline constexpr int32_t kLayerSpacingCells = kLayerSpacingBytes / 2;
+inline constexpr int32_t kStorageBytes = 3 * kLayerSpacingBytes;
+
+static_assert(kLayerSpacingBytes == RUVO_LAYER_SPACING);
+
+// The layer area. Zero at load; never cleared by the library as a whole.
+struct LayerStorage {
+    alignas(64) uint8_t bytes[kStorageBytes];
+};
+extern LayerStorage theLayers;
+
+inline uint16_t *ScreenCells() { return reinterpret_cast<uint16_t *>(theLayers.bytes); }
+inline uint16_t *BackCells() {
+    return reinterpret_cast<uint16_t *>(theLayers.bytes + kLayerSpacingBytes);
+}
+inline uint16_t *DepthCells() {
+    return reinterpret_cast<uint16_t *>(theLayers.bytes + 2 * kLayerSpacingBytes);
+}
+
+// Pixel index of logical (x, y) by the ring rule.
+inline int32_t RingIndex(int32_t x, int32_t y) {
+    const DrawBlock &b = Block();
+    int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y;
+    if (y >= b.WrapRow) index -= kLayerCells;
+    return index;
+}
+
+// Walks logical rows y0 .. y0 + rows - 1, calling row(index) with the pixel
+// index of column x in each, split once at WrapRow. Needs 0 <= y0 and
+// y0 + rows <= 768.
+template <class RowFn>
+inline void ForEachRingRow(int32_t x, int32_t y0, int32_t rows, RowFn &&row) {
+    const DrawBlock &b = Block();
+    int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y0;
+    int32_t before = std::clamp(b.WrapRow - y0, 0, rows);
+    for (int32_t r = 0; r < before; ++r, index += kLayerWidth) row(index);
+    index -= kLayerCells;
+    for (int32_t r = before; r < rows; ++r, index += kLayerWidth) row(index);
+}
+
+// An inclusive rectangle of logical pixels.
+struct ClipRect {
+    int32_t left, top, right, bottom;
+    bool Empty() const { return left > right || top > bottom; }
+    int32_t Width() const { return right - left + 1; }
+    int32_t Height() const { return bottom - top + 1; }
+};
+
+// The clip rectangle of the DrawBlock cut to the layer, so that no clip
+// rectangle a host writes can reach outside it. Unchanged when in range.
+inline ClipRect LayerClip() {
+    const DrawBlock &b = Block();
+    return {std::max(b.ClipLeft, 0), std::max(b.ClipTop, 0), std::min(b.ClipRight, kLayerWidth - 1),
+            std::min(b.ClipBottom, kLayerHeight - 1)};
+}
+
+// The same for the operations that read each clip field as its low 16 bits, unsigned.
+inline ClipRect LayerClip16() {
+    const DrawBlock &b = Block();
+    auto low = [](int32_t v) { return static_cast<int32_t>(static_cast<uint16_t>(v)); };
+    return {low(b.ClipLeft), low(b.ClipTop), std::min(low(b.ClipRight), kLayerWidth - 1),
+            std::min(low(b.ClipBottom), kLayerHeight - 1)};
+}
+
+// A host rectangle (x, y, width, height) cut to the layer; empty when nothing is left.
+inline ClipRect CutToLayer(int32_t x, int32_t y, int32_t width, int32_t height) {
+    auto end = [](int32_t start, int32_t size, int32_t limit) {
+        return static_cast<int32_t>(std::min<int64_t>(int64_t{start} + size - 1, limit));
+    };
+    if (width <= 0 || height <= 0) return {0, 0, -1, -1};
+    return {std::max(x, 0), std::max(y, 0), end(x, width, kLayerWidth - 1),
+            end(y, height, kLayerHeight - 1)};
+}
+
+}  // namespace ruvo

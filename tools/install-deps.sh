@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a build profile needs, only those missing.
+#   tools/install-deps.sh test|bench|ci
+set -euo pipefail
+
+common=(cmake g++ make googletest binutils)
+case "${1:-test}" in
+  test)  packages=("${common[@]}") ;;
+  bench) packages=("${common[@]}" libbenchmark-dev) ;;
+  ci)    packages=("${common[@]}" libbenchmark-dev g++-multilib qemu-user-static clang) ;;
+  *) echo "usage: $0 test|bench|ci" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
