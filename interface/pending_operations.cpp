@@ -15,9 +15,6 @@ void RUVO_CDECL ConvertAlternateColours(const void *, void *, int32_t) {}
 int32_t RUVO_CDECL MeasureText(const char *, const RuvoFont *) { return 0; }
 void RUVO_CDECL DrawBackText(int32_t, int32_t, const char *, const RuvoFont *, const uint16_t *) {}
 void RUVO_CDECL DrawText(int32_t, int32_t, const char *, const RuvoFont *, const uint16_t *) {}
-void RUVO_CDECL DrawShadedTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                               const uint8_t *) {}
-void RUVO_CDECL TintTile(int32_t, int32_t, uint32_t) {}
 void RUVO_CDECL DrawBackSpriteP1(int32_t, int32_t, const void *) {}
 void RUVO_CDECL DrawBackSpriteP2(int32_t, int32_t, const void *) {}
 void RUVO_CDECL StampBackSpriteP0(int32_t, int32_t, int32_t, const void *) {}
@@ -26,9 +23,6 @@ void RUVO_CDECL StampBackSpritePlain(int32_t, int32_t, int32_t, const uint16_t *
 void RUVO_CDECL DrawBackSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL CastBackShadow(int32_t, int32_t, uint32_t, const void *) {}
 void RUVO_CDECL PutBackPixel(int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DarkenTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void RUVO_CDECL BlackenTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const uint8_t *) {
-}
 void RUVO_CDECL ApplyLightGrid(int32_t, int32_t, int32_t, int32_t) {}
 void RUVO_CDECL DrawScreenSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL DrawScreenColourSprite(int32_t, int32_t, const void *) {}
