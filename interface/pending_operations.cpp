@@ -22,7 +22,6 @@ void RUVO_CDECL StampBackSprite(int32_t, int32_t, int32_t, const uint16_t *, con
 void RUVO_CDECL StampBackSpritePlain(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL DrawBackSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL CastBackShadow(int32_t, int32_t, uint32_t, const void *) {}
-void RUVO_CDECL PutBackPixel(int32_t, int32_t, uint32_t) {}
 void RUVO_CDECL ApplyLightGrid(int32_t, int32_t, int32_t, int32_t) {}
 void RUVO_CDECL DrawScreenSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL DrawScreenColourSprite(int32_t, int32_t, const void *) {}
@@ -39,14 +38,6 @@ void RUVO_CDECL DrawScreenSpriteAdditive(int32_t, int32_t, int32_t, const uint16
                                          const void *) {}
 void RUVO_CDECL ApplyScreenLight(int32_t, int32_t, int32_t, const void *) {}
 void RUVO_CDECL DrawScreenSpriteFaded(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL PutPixel(int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL FillRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawHLine(int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawVLine(int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL BlendRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawAnchoredRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawDottedEllipse(int32_t, int32_t, int32_t, uint32_t, int32_t) {}
 int32_t RUVO_CDECL PresentLit(int32_t, int32_t, int32_t, int32_t) { return 0; }
 int32_t RUVO_CDECL PresentRect(int32_t, int32_t, int32_t, int32_t) { return 0; }
 int32_t RUVO_CDECL PresentImage(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
