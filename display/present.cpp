@@ -33,13 +33,30 @@ ClipRect CutTo(int32_t x, int32_t y, int32_t width, int32_t height, int32_t widt
             end(y, height, height_limit)};
 }
 
-// The 5-6-5 channels of v moved to the surface's channels.
-inline uint16_t ToSurfaceFormat(uint32_t v, const DrawBlock &b) {
-    const uint32_t r = ((v & 0xF800u) >> (b.RedShift & 31u)) & Low16(b.RedMask);
-    const uint32_t g = (((v & 0x07E0u) << 5) >> (b.GreenShift & 31u)) & Low16(b.GreenMask);
-    const uint32_t bl = (((v & 0x001Fu) << 11) >> (b.BlueShift & 31u)) & Low16(b.BlueMask);
-    return static_cast<uint16_t>(r | g | bl);
-}
+// Moves the 5-6-5 channels of a colour to the surface's channels. The fields
+// are copied out of the DrawBlock first: a 16-bit store through the host's
+// pointer could alias them, and reloading them per colour stops the loop from
+// being vectorised.
+class ToSurfaceFormat {
+  public:
+    explicit ToSurfaceFormat(const DrawBlock &b)
+        : red_shift_(b.RedShift & 31u),
+          green_shift_(b.GreenShift & 31u),
+          blue_shift_(b.BlueShift & 31u),
+          red_(Low16(b.RedMask)),
+          green_(Low16(b.GreenMask)),
+          blue_(Low16(b.BlueMask)) {}
+
+    uint16_t operator()(uint32_t v) const {
+        const uint32_t r = ((v & 0xF800u) >> red_shift_) & red_;
+        const uint32_t g = (((v & 0x07E0u) << 5) >> green_shift_) & green_;
+        const uint32_t b = (((v & 0x001Fu) << 11) >> blue_shift_) & blue_;
+        return static_cast<uint16_t>(r | g | b);
+    }
+
+  private:
+    uint32_t red_shift_, green_shift_, blue_shift_, red_, green_, blue_;
+};
 
 }  // namespace
 
@@ -144,21 +161,21 @@ int32_t RUVO_CDECL PresentImage(int32_t src_x, int32_t src_y, int32_t width, int
 }
 
 void RUVO_CDECL ConvertColours(const uint16_t *src, uint16_t *dst, int32_t count) {
-    const DrawBlock &b = Block();
+    const ToSurfaceFormat convert(Block());
     for (int32_t i = 0; i < count; ++i) {
         const uint16_t v = src[i];
-        dst[i] = v == RUVO_COLOUR_KEY ? v : ToSurfaceFormat(v, b);
+        dst[i] = v == RUVO_COLOUR_KEY ? v : convert(v);
     }
 }
 
 void RUVO_CDECL ConvertAlternateColours(const void *src, void *dst, int32_t count) {
-    const DrawBlock &b = Block();
+    const ToSurfaceFormat convert(Block());
     const auto *from = static_cast<const uint8_t *>(src);
     auto *to = static_cast<uint8_t *>(dst);
     for (int32_t i = 0; i < count; ++i) {
         uint16_t v;
         std::memcpy(&v, from + 4 * static_cast<size_t>(i), sizeof v);
-        v = ToSurfaceFormat(v, b);
+        v = convert(v);
         std::memcpy(to + 4 * static_cast<size_t>(i), &v, sizeof v);
     }
 }
