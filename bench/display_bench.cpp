@@ -29,7 +29,8 @@ RuvoOperations &Display(int light) {
     for (int j = 0; j < 97; ++j) {
         for (int i = 0; i < 80; ++i) {
             // Varied corners never give a uniform 0 or 0x80 cell.
-            db->LightGrid[j][i] = static_cast<uint8_t>(light >= 0 ? light : 0x10 + (i * 7 + j * 5) % 0xC0);
+            db->LightGrid[j][i] =
+                static_cast<uint8_t>(light >= 0 ? light : 0x10 + (i * 7 + j * 5) % 0xC0);
         }
     }
     return op;
@@ -109,15 +110,14 @@ void BM_ConvertColours(benchmark::State &state) {
 }
 BENCHMARK(BM_ConvertColours);
 
-const bool registered =
-    Compare("BM_PresentRect", "BM_MemcpyFrameRows", 1.10) &&
-    Compare("BM_PresentLit/interpolated", "BM_PresentRect", 4.0) &&
-    Compare("BM_PresentLit/full_light", "BM_PresentRect", 1.2) &&
-    Compare("BM_PresentLit/dark", "BM_PresentRect") &&
-    Compare("BM_ApplyLightGrid/interpolated", "BM_PresentRect", 4.0) &&
-    Compare("BM_ApplyLightGrid/full_light", "BM_PresentRect", 1.2) &&
-    Compare("BM_ApplyLightGrid/dark", "BM_PresentRect") &&
-    Compare("BM_ConvertColours", "BM_MemcpyColours");
+const bool registered = Compare("BM_PresentRect", "BM_MemcpyFrameRows", 1.10) &&
+                        Compare("BM_PresentLit/interpolated", "BM_PresentRect", 4.0) &&
+                        Compare("BM_PresentLit/full_light", "BM_PresentRect", 1.2) &&
+                        Compare("BM_PresentLit/dark", "BM_PresentRect") &&
+                        Compare("BM_ApplyLightGrid/interpolated", "BM_PresentRect", 4.0) &&
+                        Compare("BM_ApplyLightGrid/full_light", "BM_PresentRect", 1.2) &&
+                        Compare("BM_ApplyLightGrid/dark", "BM_PresentRect") &&
+                        Compare("BM_ConvertColours", "BM_MemcpyColours");
 
 }  // namespace
 }  // namespace ruvo::bench

@@ -22,8 +22,7 @@ int32_t RUVO_CDECL OpenDisplay(void *window, int32_t exclusive) {
     platform::DisplayDevice *device = nullptr;
     if (Failed(platform::CreateDisplay(window, &device)) || !device) return 0;
     b.DirectDrawObject = device;
-    const uint32_t level =
-        exclusive ? platform::kLevelExclusiveFullScreen : platform::kLevelNormal;
+    const uint32_t level = exclusive ? platform::kLevelExclusiveFullScreen : platform::kLevelNormal;
     if (Failed(device->SetCooperativeLevel(window, level))) return 0;
     b.ExclusiveMode = exclusive;
     b.DisplayWindow = window;

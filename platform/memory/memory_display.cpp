@@ -140,7 +140,7 @@ class MemoryDevice final : public DisplayDevice {
             desc->ddsCaps.dwCaps != kCapsPrimarySurface || c.surface_alive) {
             return kUnsupported;
         }
-        const int32_t padding = c.pitch_padding < 0                 ? 0
+        const int32_t padding = c.pitch_padding < 0                  ? 0
                                 : c.pitch_padding > kMaxPitchPadding ? kMaxPitchPadding
                                                                      : c.pitch_padding / 2 * 2;
         theShape = {theNextWidth, theNextHeight, 2 * theNextWidth + padding,

@@ -132,9 +132,9 @@ class Sdl2Surface final : public DisplaySurface {
         const int h = target->h < height_ ? target->h : height_;
         const bool must_lock = SDL_MUSTLOCK(target);
         if (must_lock && theSdl.LockSurface(target) < 0) return kGenericFailure;
-        const int converted = theSdl.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB565, thePixels, Pitch(),
-                                                   target->format->format, target->pixels,
-                                                   target->pitch);
+        const int converted =
+            theSdl.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB565, thePixels, Pitch(),
+                                 target->format->format, target->pixels, target->pitch);
         if (must_lock) theSdl.UnlockSurface(target);
         if (converted < 0 || theSdl.UpdateWindowSurface(window_) < 0) return kGenericFailure;
         return kOk;

@@ -83,8 +83,8 @@ Shaded ReferenceShade(const std::vector<uint16_t> &in, int32_t left, int32_t top
                         q = static_cast<uint16_t>((p >> 1) & not_high);
                         continue;
                     }
-                    const int32_t level = 32 * (tl + 127) + 4 * py * (bl - tl) +
-                                          2 * px * (tr - tl) + px * py * e;
+                    const int32_t level =
+                        32 * (tl + 127) + 4 * py * (bl - tl) + 2 * px * (tr - tl) + px * py * e;
                     const auto m = static_cast<uint32_t>(level >> 8);
                     if (full || m == 32) continue;
                     const uint32_t t = Spread(p, spread) * m + carry;
@@ -105,8 +105,9 @@ void FillGridInZones(std::mt19937 &rng) {
     for (int j = 0; j < 97; ++j) {
         for (int i = 0; i < 80; ++i) {
             const int zone = ((i / 5) * 7 + (j / 3) * 13 + zone_seed) % 3;
-            theDrawBlock.LightGrid[j][i] =
-                static_cast<uint8_t>(zone == 0 ? 0 : zone == 1 ? 0x80 : byte(rng));
+            theDrawBlock.LightGrid[j][i] = static_cast<uint8_t>(zone == 0   ? 0
+                                                                : zone == 1 ? 0x80
+                                                                            : byte(rng));
         }
     }
 }
@@ -275,7 +276,7 @@ TEST_F(LightGridTest, BrightCorners_ScaleWithoutClamping) {
 TEST_F(LightGridTest, RectangleAcrossTheWrap_IsShadedOnceAndSplitsTheBand) {
     FillGrid(0);
     FillLayer(Layer::Screen, kWhite);
-    SetView(2048 * 100 + 2 * 8);  // WrapRow 668
+    SetView(2048 * 100 + 2 * 8);          // WrapRow 668
     op->ApplyLightGrid(0, 664, 63, 679);  // bands 664..671 (4 rows above) and 672..679
     for (int32_t y = 660; y < 684; ++y) {
         for (int32_t x = 0; x < 70; ++x) {
@@ -302,7 +303,8 @@ TEST_F(LightGridTest, SplitBand_RestartsTheCarryBelowTheWrap) {
     op->ApplyLightGrid(0, 664, 15, 671);
     for (int32_t k = 0; k < 4; ++k) {
         for (int32_t x = 0; x < 16; ++x) {
-            ASSERT_EQ(At(Layer::Screen, x, 668 + k), At(Layer::Screen, x, 664 + k)) << x << "," << k;
+            ASSERT_EQ(At(Layer::Screen, x, 668 + k), At(Layer::Screen, x, 664 + k))
+                << x << "," << k;
         }
     }
 }

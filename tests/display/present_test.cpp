@@ -184,8 +184,8 @@ TEST_F(PresentTest, PresentImage_CopiesTheImageRectangleCutToTheSurface) {
     };
     const Case cases[] = {
         {2, 3, 8, 4, 100, 50, {100, 50, 107, 53}},
-        {2, 3, 5, 2, 10, 10, {10, 10, 14, 11}},   // width no multiple of 4
-        {4, 4, 12, 6, -3, -2, {0, 0, 8, 3}},      // cut at the top left: source moves too
+        {2, 3, 5, 2, 10, 10, {10, 10, 14, 11}},  // width no multiple of 4
+        {4, 4, 12, 6, -3, -2, {0, 0, 8, 3}},     // cut at the top left: source moves too
         {0, 0, 16, 8, 316, 236, {316, 236, 319, 239}},
     };
     for (const Case &c : cases) {
