@@ -4,14 +4,6 @@
 
 namespace ruvo {
 
-int32_t RUVO_CDECL OpenDisplay(void *, int32_t) { return 0; }
-void RUVO_CDECL CloseDisplay(void) {}
-int32_t RUVO_CDECL SetScreenMode(int32_t, int32_t) { return 0; }
-void RUVO_CDECL ReleasePrimary(void) {}
-int32_t RUVO_CDECL LockPrimary(void) { return 0; }
-int32_t RUVO_CDECL UnlockPrimary(void) { return 0; }
-void RUVO_CDECL ConvertColours(const uint16_t *, uint16_t *, int32_t) {}
-void RUVO_CDECL ConvertAlternateColours(const void *, void *, int32_t) {}
 int32_t RUVO_CDECL MeasureText(const char *, const RuvoFont *) { return 0; }
 void RUVO_CDECL DrawBackText(int32_t, int32_t, const char *, const RuvoFont *, const uint16_t *) {}
 void RUVO_CDECL DrawText(int32_t, int32_t, const char *, const RuvoFont *, const uint16_t *) {}
@@ -22,7 +14,6 @@ void RUVO_CDECL StampBackSprite(int32_t, int32_t, int32_t, const uint16_t *, con
 void RUVO_CDECL StampBackSpritePlain(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL DrawBackSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL CastBackShadow(int32_t, int32_t, uint32_t, const void *) {}
-void RUVO_CDECL ApplyLightGrid(int32_t, int32_t, int32_t, int32_t) {}
 void RUVO_CDECL DrawScreenSprite(int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL DrawScreenColourSprite(int32_t, int32_t, const void *) {}
 void RUVO_CDECL DrawScreenBlendSprite(int32_t, int32_t, const uint16_t *, const void *) {}
@@ -38,18 +29,11 @@ void RUVO_CDECL DrawScreenSpriteAdditive(int32_t, int32_t, int32_t, const uint16
                                          const void *) {}
 void RUVO_CDECL ApplyScreenLight(int32_t, int32_t, int32_t, const void *) {}
 void RUVO_CDECL DrawScreenSpriteFaded(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
-int32_t RUVO_CDECL PresentLit(int32_t, int32_t, int32_t, int32_t) { return 0; }
-int32_t RUVO_CDECL PresentRect(int32_t, int32_t, int32_t, int32_t) { return 0; }
-int32_t RUVO_CDECL PresentImage(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                const uint16_t *) {
-    return 0;
-}
 void RUVO_CDECL DrawSpriteToSurface(int32_t, int32_t, const void *, const void *,
                                     const RuvoSurfaceDesc *) {}
 void RUVO_CDECL BlendSpriteToSurface(int32_t, int32_t, int32_t, const uint16_t *, const void *,
                                      const RuvoSurfaceDesc *) {}
 void RUVO_CDECL StampSpriteMask(int32_t, int32_t, const void *, uint32_t, const RuvoSurfaceDesc *,
                                 uint8_t *) {}
-void RUVO_CDECL ReleaseDisplay(void) {}
 
 }  // namespace ruvo

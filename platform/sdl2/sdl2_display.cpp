@@ -1,0 +1,232 @@
+// The SDL2 display object and primary surface, over SDL2 loaded with dlopen.
+// The SDL2 headers give the types only; every function is looked up by name.
+#include "platform/sdl2/sdl2_display.h"
+
+#include <SDL2/SDL.h>
+#include <dlfcn.h>
+
+#include <cstring>
+
+namespace ruvo::platform::sdl2 {
+namespace {
+
+constexpr int32_t kMaxWidth = 1024;
+constexpr int32_t kMaxHeight = 768;
+
+// The SDL2 functions used, resolved from the loaded library.
+struct Sdl2 {
+    void *library = nullptr;
+    decltype(&SDL_PixelFormatEnumToMasks) PixelFormatEnumToMasks = nullptr;
+    decltype(&SDL_SetWindowSize) SetWindowSize = nullptr;
+    decltype(&SDL_SetWindowDisplayMode) SetWindowDisplayMode = nullptr;
+    decltype(&SDL_SetWindowFullscreen) SetWindowFullscreen = nullptr;
+    decltype(&SDL_GetWindowSurface) GetWindowSurface = nullptr;
+    decltype(&SDL_UpdateWindowSurface) UpdateWindowSurface = nullptr;
+    decltype(&SDL_ConvertPixels) ConvertPixels = nullptr;
+    decltype(&SDL_LockSurface) LockSurface = nullptr;
+    decltype(&SDL_UnlockSurface) UnlockSurface = nullptr;
+};
+Sdl2 theSdl;
+
+template <class Fn>
+bool Resolve(void *library, const char *name, Fn &fn) {
+    void *symbol = dlsym(library, name);
+    std::memcpy(&fn, &symbol, sizeof fn);
+    return symbol != nullptr;
+}
+
+bool LoadSdl2() {
+    if (theSdl.library) return true;
+    void *library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return false;
+    Sdl2 s;
+    s.library = library;
+    const bool all = Resolve(library, "SDL_PixelFormatEnumToMasks", s.PixelFormatEnumToMasks) &&
+                     Resolve(library, "SDL_SetWindowSize", s.SetWindowSize) &&
+                     Resolve(library, "SDL_SetWindowDisplayMode", s.SetWindowDisplayMode) &&
+                     Resolve(library, "SDL_SetWindowFullscreen", s.SetWindowFullscreen) &&
+                     Resolve(library, "SDL_GetWindowSurface", s.GetWindowSurface) &&
+                     Resolve(library, "SDL_UpdateWindowSurface", s.UpdateWindowSurface) &&
+                     Resolve(library, "SDL_ConvertPixels", s.ConvertPixels) &&
+                     Resolve(library, "SDL_LockSurface", s.LockSurface) &&
+                     Resolve(library, "SDL_UnlockSurface", s.UnlockSurface);
+    if (!all) {
+        dlclose(library);
+        return false;
+    }
+    theSdl = s;
+    return true;
+}
+
+void UnloadSdl2() {
+    if (theSdl.library) dlclose(theSdl.library);
+    theSdl = {};
+}
+
+// The primary surface's memory and shape.
+alignas(64) uint16_t thePixels[kMaxWidth * kMaxHeight];
+
+class Sdl2Surface final : public DisplaySurface {
+  public:
+    void Create(SDL_Window *window, int32_t width, int32_t height) {
+        window_ = window;
+        width_ = width;
+        height_ = height;
+        alive_ = true;
+        locked_ = false;
+        std::memset(thePixels, 0, sizeof thePixels);
+    }
+
+    Result GetSurfaceDesc(SurfaceDescription *desc) override {
+        if (!alive_ || desc->dwSize != sizeof *desc) return kGenericFailure;
+        Describe(desc);
+        return kOk;
+    }
+
+    Result Lock(SurfaceDescription *desc, uint32_t) override {
+        if (!alive_ || locked_ || desc->dwSize != sizeof *desc) return kGenericFailure;
+        Describe(desc);
+        desc->dwFlags |= kDescLpSurface;
+        desc->lpSurface = thePixels;
+        locked_ = true;
+        return kOk;
+    }
+
+    Result Unlock() override {
+        if (!locked_) return kGenericFailure;
+        locked_ = false;
+        return Show();
+    }
+
+    Result Restore() override { return alive_ ? kOk : kGenericFailure; }
+
+    void Release() override { alive_ = locked_ = false; }
+
+  private:
+    int32_t Pitch() const { return 2 * width_; }
+
+    void Describe(SurfaceDescription *desc) const {
+        desc->dwFlags = kDescCaps | kDescHeight | kDescWidth | kDescPitch | kDescPixelFormat;
+        desc->dwWidth = static_cast<uint32_t>(width_);
+        desc->dwHeight = static_cast<uint32_t>(height_);
+        desc->lPitch = Pitch();
+        desc->ddsCaps.dwCaps = kCapsPrimarySurface;
+        PixelFormatDescription &pf = desc->ddpfPixelFormat;
+        pf = {};
+        pf.dwSize = sizeof pf;
+        pf.dwFlags = kPixelFormatRgb;
+        int bpp = 0;
+        Uint32 r = 0, g = 0, b = 0, a = 0;
+        theSdl.PixelFormatEnumToMasks(SDL_PIXELFORMAT_RGB565, &bpp, &r, &g, &b, &a);
+        pf.dwRGBBitCount = static_cast<uint32_t>(bpp);
+        pf.dwRBitMask = r;
+        pf.dwGBitMask = g;
+        pf.dwBBitMask = b;
+    }
+
+    // Puts the buffer into the window at (0, 0) and updates the window.
+    Result Show() {
+        SDL_Surface *target = theSdl.GetWindowSurface(window_);
+        if (!target) return kGenericFailure;
+        const int w = target->w < width_ ? target->w : width_;
+        const int h = target->h < height_ ? target->h : height_;
+        const bool must_lock = SDL_MUSTLOCK(target);
+        if (must_lock && theSdl.LockSurface(target) < 0) return kGenericFailure;
+        const int converted =
+            theSdl.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB565, thePixels, Pitch(),
+                                 target->format->format, target->pixels, target->pitch);
+        if (must_lock) theSdl.UnlockSurface(target);
+        if (converted < 0 || theSdl.UpdateWindowSurface(window_) < 0) return kGenericFailure;
+        return kOk;
+    }
+
+    SDL_Window *window_ = nullptr;
+    int32_t width_ = 0, height_ = 0;
+    bool alive_ = false, locked_ = false;
+};
+Sdl2Surface theSurface;
+
+class Sdl2Device final : public DisplayDevice {
+  public:
+    void Create(SDL_Window *window) {
+        window_ = window;
+        level_set_ = exclusive_ = false;
+        width_ = kMaxWidth;
+        height_ = kMaxHeight;
+    }
+
+    Result SetCooperativeLevel(void *window, uint32_t flags) override {
+        if (window != window_) return kGenericFailure;
+        if (flags != kLevelNormal && flags != kLevelExclusiveFullScreen) return kUnsupported;
+        level_set_ = true;
+        exclusive_ = flags == kLevelExclusiveFullScreen;
+        return kOk;
+    }
+
+    Result SetDisplayMode(int32_t width, int32_t height, int32_t bits_per_pixel) override {
+        if (!exclusive_) return kGenericFailure;
+        if (bits_per_pixel != 16 || !ValidSize(width, height)) return kUnsupported;
+        SDL_DisplayMode mode{};
+        mode.format = SDL_PIXELFORMAT_RGB565;
+        mode.w = width;
+        mode.h = height;
+        theSdl.SetWindowSize(window_, width, height);
+        if (theSdl.SetWindowDisplayMode(window_, &mode) < 0 ||
+            theSdl.SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) < 0) {
+            return kGenericFailure;
+        }
+        width_ = width;
+        height_ = height;
+        return kOk;
+    }
+
+    Result RestoreDisplayMode() override {
+        return theSdl.SetWindowFullscreen(window_, 0) < 0 ? kGenericFailure : kOk;
+    }
+
+    Result CreateSurface(SurfaceDescription *desc, DisplaySurface **surface) override {
+        if (!level_set_) return kGenericFailure;
+        if (desc->dwSize != sizeof *desc || !(desc->dwFlags & kDescCaps) ||
+            desc->ddsCaps.dwCaps != kCapsPrimarySurface) {
+            return kUnsupported;
+        }
+        theSurface.Create(window_, width_, height_);
+        *surface = &theSurface;
+        return kOk;
+    }
+
+    // Only the window this display was opened for is ever touched.
+    void ResizeWindow(void *window, int32_t width, int32_t height) override {
+        if (window != window_ || !ValidSize(width, height)) return;
+        theSdl.SetWindowSize(window_, width, height);
+        width_ = width;
+        height_ = height;
+    }
+
+    void Release() override {
+        window_ = nullptr;
+        level_set_ = exclusive_ = false;
+        UnloadSdl2();
+    }
+
+  private:
+    static bool ValidSize(int32_t width, int32_t height) {
+        return width >= 1 && width <= kMaxWidth && height >= 1 && height <= kMaxHeight;
+    }
+
+    SDL_Window *window_ = nullptr;
+    int32_t width_ = kMaxWidth, height_ = kMaxHeight;
+    bool level_set_ = false, exclusive_ = false;
+};
+Sdl2Device theDevice;
+
+}  // namespace
+
+Result CreateSdl2Display(void *window, DisplayDevice **device) {
+    if (!window || !LoadSdl2()) return kGenericFailure;
+    theDevice.Create(static_cast<SDL_Window *>(window));
+    *device = &theDevice;
+    return kOk;
+}
+
+}  // namespace ruvo::platform::sdl2
