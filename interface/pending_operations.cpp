@@ -18,33 +18,11 @@ void RUVO_CDECL DrawText(int32_t, int32_t, const char *, const RuvoFont *, const
 void RUVO_CDECL DrawShadedTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                                const uint8_t *) {}
 void RUVO_CDECL TintTile(int32_t, int32_t, uint32_t) {}
-void RUVO_CDECL DrawBackSpriteP1(int32_t, int32_t, const void *) {}
-void RUVO_CDECL DrawBackSpriteP2(int32_t, int32_t, const void *) {}
-void RUVO_CDECL StampBackSpriteP0(int32_t, int32_t, int32_t, const void *) {}
-void RUVO_CDECL StampBackSprite(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL StampBackSpritePlain(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL DrawBackSprite(int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL CastBackShadow(int32_t, int32_t, uint32_t, const void *) {}
 void RUVO_CDECL PutBackPixel(int32_t, int32_t, uint32_t) {}
 void RUVO_CDECL DarkenTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void RUVO_CDECL BlackenTile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, const uint8_t *) {
 }
 void RUVO_CDECL ApplyLightGrid(int32_t, int32_t, int32_t, int32_t) {}
-void RUVO_CDECL DrawScreenSprite(int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL DrawScreenColourSprite(int32_t, int32_t, const void *) {}
-void RUVO_CDECL DrawScreenBlendSprite(int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL DrawScreenSpriteTested(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
-void RUVO_CDECL DrawScreenBlendSpriteTested(int32_t, int32_t, int32_t, const uint16_t *,
-                                            const void *) {}
-void RUVO_CDECL DrawScreenBlendSpriteStippled(int32_t, int32_t, int32_t, const uint16_t *,
-                                              const void *) {}
-void RUVO_CDECL DrawScreenSpriteTranslucent(int32_t, int32_t, int32_t, const uint32_t *,
-                                            const void *) {}
-void RUVO_CDECL CastScreenShadow(int32_t, int32_t, uint32_t, const void *) {}
-void RUVO_CDECL DrawScreenSpriteAdditive(int32_t, int32_t, int32_t, const uint16_t *,
-                                         const void *) {}
-void RUVO_CDECL ApplyScreenLight(int32_t, int32_t, int32_t, const void *) {}
-void RUVO_CDECL DrawScreenSpriteFaded(int32_t, int32_t, int32_t, const uint16_t *, const void *) {}
 void RUVO_CDECL PutPixel(int32_t, int32_t, uint32_t) {}
 void RUVO_CDECL FillRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
 void RUVO_CDECL DrawRect(int32_t, int32_t, int32_t, int32_t, uint32_t) {}
