@@ -61,7 +61,8 @@ template <LayerId L>
 struct LayerTarget {
     using Cell = uint16_t;
     static constexpr bool kHasDepth = true;
-    static constexpr ptrdiff_t kDepthReach = (L == LayerId::Screen ? 2 : 1) * kLayerSpacingCells;
+    static constexpr ptrdiff_t kDepthReach =
+        ptrdiff_t{L == LayerId::Screen ? 2 : 1} * kLayerSpacingCells;
     static constexpr ptrdiff_t pitch = kLayerWidth;
     static constexpr ptrdiff_t wrap_cells = kLayerCells;
 
@@ -136,8 +137,10 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
 }
 
 // One row: the left scan, then runs until the data ends or the right limit is
-// reached. Every run is clamped at the right limit, so nothing is drawn past
-// it whatever the run bytes say.
+// reached. Every run of every sprite is clamped at the right limit and the row
+// ends there: the declared width is not trusted to bound the runs, so there is
+// no unguarded continuation, and one comparison per run keeps whatever the
+// run bytes say inside the clip span.
 template <RunCoding C, class Op, class Target>
 inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const uint8_t *end,
                     ptrdiff_t column0, int32_t left, int32_t y, uint16_t low_bits) {

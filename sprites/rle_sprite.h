@@ -54,7 +54,7 @@ inline constexpr uint16_t kColourKey = 0xF81F;
 // The most pixels one row can advance: every byte of the longest row a run
 // code of the largest count. A row that starts further left than this from a
 // column can never reach it.
-inline constexpr int64_t kMaxRowAdvance = 65535 * 127;
+inline constexpr int64_t kMaxRowAdvance = int64_t{65535} * 127;
 
 inline uint16_t LoadLE16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 

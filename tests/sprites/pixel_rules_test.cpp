@@ -4,6 +4,7 @@
 
 #include "sprites/pixel_ops.h"
 #include "tests/support/sprite_fixture.h"
+#include "tests/support/sprite_reference.h"
 #include "tests/support/storage_guard.h"
 
 namespace ruvo::test {
@@ -113,29 +114,22 @@ const DepthCase kDepthCases[] = {
 // clang-format on
 
 TEST_F(PixelRuleTest, DepthTest_ComparesTheValueAndTheOneBeforeIt) {
-    using Draw = void (*)(RuvoOperations *, uint16_t *, const Bytes &, const Bytes &);
-    const Draw draws[] = {
-        [](RuvoOperations *o, uint16_t *t, const Bytes &i, const Bytes &) {
-            o->DrawScreenSpriteTested(10, 10, 0, t, i.data());
-        },
-        [](RuvoOperations *o, uint16_t *t, const Bytes &, const Bytes &b) {
-            o->DrawScreenBlendSpriteTested(10, 10, 0, t, b.data());
-        },
-        [](RuvoOperations *o, uint16_t *t, const Bytes &i, const Bytes &) {
-            o->DrawScreenSpriteAdditive(10, 10, 0, t, i.data());
-        },
-    };
-    const Bytes index = Dot(RunCoding::IndexRuns), blend = Dot(RunCoding::BlendRuns);
-    for (Draw draw : draws) {
+    uint32_t blend[256] = {};
+    blend[1] = 0x1234;  // weight 0
+    for (const char *name : {"DrawScreenSpriteTested", "DrawScreenBlendSpriteTested",
+                             "DrawScreenSpriteTranslucent", "DrawScreenSpriteAdditive"}) {
+        const SpriteSlot &slot = SpriteSlotNamed(name);
+        const Bytes sprite = Dot(slot.coding);
         for (const DepthCase &c : kDepthCases) {
             At(Layer::Screen, 10, 10) = 0;
             At(Layer::Depth, 9, 10) = c.u;
             At(Layer::Depth, 10, 10) = c.v;
             StorageGuard guard;
             guard.AllowLogical(Layer::Screen, {10, 10, 10, 10});
-            draw(op, table, index, blend);
+            CallSpriteSlot(slot, op, {10, 10, 0, table, blend, sprite});
             EXPECT_EQ(guard.Violations(), "");  // never the depth layer
-            EXPECT_EQ(At(Layer::Screen, 10, 10) != 0, c.drawn) << std::hex << c.v << " " << c.u;
+            EXPECT_EQ(At(Layer::Screen, 10, 10) != 0, c.drawn)
+                << name << std::hex << " v " << c.v << " u " << c.u;
         }
     }
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "sprites/blit_rle.h"
+#include "sprites/pixel_ops.h"
 #include "tests/support/sprite_fixture.h"
 #include "tests/support/storage_guard.h"
 
@@ -278,6 +280,35 @@ TEST_F(WalkerTest, BackSlotsReadTheirPalettes) {
     EXPECT_EQ(At(Layer::Back, 1, 0), 0x101);
     EXPECT_EQ(At(Layer::Back, 2, 0), 0x102);
     EXPECT_EQ(At(Layer::Back, 3, 0), PictureColour(1));
+}
+
+// The walker draws into any target: here an 8-bit host buffer with its own
+// pitch and clip rectangle, no ring and no depth layer.
+struct MaskTarget {
+    using Cell = uint8_t;
+    static constexpr bool kHasDepth = false;
+    Cell *cells;
+    ClipRect clip;
+    ptrdiff_t origin = 0, pitch = 12;
+    int32_t wrap_row = INT32_MAX;
+    ptrdiff_t wrap_cells = 0;
+};
+
+struct MarkCovered {
+    NoColour colours;
+    void Draw(uint8_t &d, uint16_t, const PixelSite &) const { d = '#'; }
+};
+
+TEST_F(WalkerTest, WalksIntoAHostBufferTarget) {
+    std::string buffer(12 * 4, '.');
+    const MaskTarget target{reinterpret_cast<uint8_t *>(buffer.data()), {2, 1, 8, 2}};
+    const Bytes sprite = PictureSprite({"aaaa.bbbb", "ab.abcabc", "abc"}, RunCoding::IndexRuns);
+    BlitRle<RunCoding::IndexRuns>(0, 0, sprite.data(), MarkCovered{}, target);
+    EXPECT_EQ(buffer,
+              "............"  // row 0 lies above the clip
+              "...######..."  // columns 2 to 8
+              "..#........."
+              "............");
 }
 
 }  // namespace
