@@ -102,11 +102,12 @@ const Contender kContenders[] = {
 };
 #undef RUVO_DRAW
 
+// Shown with SI prefixes: "per_sprite=8.4us", "pixels=490M/s" (drawn pixels per second).
 void SetCounters(benchmark::State &state, size_t sprites, int64_t pixels) {
     using benchmark::Counter;
-    state.counters["ns/sprite"] =
-        Counter(double(sprites) * 1e-9, Counter::kIsIterationInvariantRate | Counter::kInvert);
-    state.counters["Mpix/s"] = Counter(double(pixels) * 1e-6, Counter::kIsIterationInvariantRate);
+    state.counters["per_sprite"] =
+        Counter(double(sprites), Counter::kIsIterationInvariantRate | Counter::kInvert);
+    state.counters["pixels"] = Counter(double(pixels), Counter::kIsIterationInvariantRate);
 }
 
 const std::vector<Placement> &Placements(bool clipped) {
