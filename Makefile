@@ -9,13 +9,13 @@ deps:
 
 test: deps
 	cmake --preset default
-	cmake --build --preset default -j
+	cmake --build --preset default -j$$(nproc)
 	ctest --preset default
 
 bench: deps
 	@tools/install-deps.sh bench
 	cmake --preset release
-	cmake --build --preset release -j
+	cmake --build --preset release -j$$(nproc)
 	build/release/bench/ruvo_bench
 
 clean:

@@ -17,6 +17,8 @@ constexpr int32_t kMaxHeight = 768;
 struct Sdl2 {
     void *library = nullptr;
     decltype(&SDL_PixelFormatEnumToMasks) PixelFormatEnumToMasks = nullptr;
+    decltype(&SDL_GetWindowFlags) GetWindowFlags = nullptr;
+    decltype(&SDL_GetWindowSize) GetWindowSize = nullptr;
     decltype(&SDL_SetWindowSize) SetWindowSize = nullptr;
     decltype(&SDL_SetWindowDisplayMode) SetWindowDisplayMode = nullptr;
     decltype(&SDL_SetWindowFullscreen) SetWindowFullscreen = nullptr;
@@ -42,6 +44,8 @@ bool LoadSdl2() {
     Sdl2 s;
     s.library = library;
     const bool all = Resolve(library, "SDL_PixelFormatEnumToMasks", s.PixelFormatEnumToMasks) &&
+                     Resolve(library, "SDL_GetWindowFlags", s.GetWindowFlags) &&
+                     Resolve(library, "SDL_GetWindowSize", s.GetWindowSize) &&
                      Resolve(library, "SDL_SetWindowSize", s.SetWindowSize) &&
                      Resolve(library, "SDL_SetWindowDisplayMode", s.SetWindowDisplayMode) &&
                      Resolve(library, "SDL_SetWindowFullscreen", s.SetWindowFullscreen) &&
@@ -151,6 +155,8 @@ class Sdl2Device final : public DisplayDevice {
     void Create(SDL_Window *window) {
         window_ = window;
         level_set_ = exclusive_ = false;
+        // A window left in full screen (ReleaseDisplay keeps the mode) stays so.
+        fullscreen_ = (theSdl.GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
         width_ = kMaxWidth;
         height_ = kMaxHeight;
     }
@@ -170,10 +176,17 @@ class Sdl2Device final : public DisplayDevice {
         mode.format = SDL_PIXELFORMAT_RGB565;
         mode.w = width;
         mode.h = height;
-        theSdl.SetWindowSize(window_, width, height);
-        if (theSdl.SetWindowDisplayMode(window_, &mode) < 0 ||
-            theSdl.SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) < 0) {
-            return kGenericFailure;
+        if (theSdl.SetWindowDisplayMode(window_, &mode) < 0) return kGenericFailure;
+        if (!fullscreen_) {
+            // The window's size in a window, for when the mode is restored.
+            int old_width = 0, old_height = 0;
+            theSdl.GetWindowSize(window_, &old_width, &old_height);
+            theSdl.SetWindowSize(window_, width, height);
+            if (theSdl.SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) < 0) {
+                theSdl.SetWindowSize(window_, old_width, old_height);
+                return kGenericFailure;
+            }
+            fullscreen_ = true;
         }
         width_ = width;
         height_ = height;
@@ -181,7 +194,10 @@ class Sdl2Device final : public DisplayDevice {
     }
 
     Result RestoreDisplayMode() override {
-        return theSdl.SetWindowFullscreen(window_, 0) < 0 ? kGenericFailure : kOk;
+        if (!fullscreen_) return kOk;
+        if (theSdl.SetWindowFullscreen(window_, 0) < 0) return kGenericFailure;
+        fullscreen_ = false;
+        return kOk;
     }
 
     Result CreateSurface(SurfaceDescription *desc, DisplaySurface **surface) override {
@@ -195,17 +211,19 @@ class Sdl2Device final : public DisplayDevice {
         return kOk;
     }
 
-    // Only the window this display was opened for is ever touched.
+    // Only the window this display was opened for is ever touched. In full
+    // screen the display mode gives the window its size; resizing it then
+    // would put the X window and SDL's idea of it at odds.
     void ResizeWindow(void *window, int32_t width, int32_t height) override {
         if (window != window_ || !ValidSize(width, height)) return;
-        theSdl.SetWindowSize(window_, width, height);
+        if (!fullscreen_) theSdl.SetWindowSize(window_, width, height);
         width_ = width;
         height_ = height;
     }
 
     void Release() override {
         window_ = nullptr;
-        level_set_ = exclusive_ = false;
+        level_set_ = exclusive_ = fullscreen_ = false;
         UnloadSdl2();
     }
 
@@ -217,6 +235,7 @@ class Sdl2Device final : public DisplayDevice {
     SDL_Window *window_ = nullptr;
     int32_t width_ = kMaxWidth, height_ = kMaxHeight;
     bool level_set_ = false, exclusive_ = false;
+    bool fullscreen_ = false;  // in full screen: the mode sizes the window
 };
 Sdl2Device theDevice;
 

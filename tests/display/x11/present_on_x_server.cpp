@@ -55,17 +55,18 @@ Window XWindowOf(SDL_Window *window) {
 }
 
 template <class Want>
-bool ScreenShows(Display *x, SDL_Window *window, Want want) {
+bool ScreenShows(Display *x, SDL_Window *window, Want want, int width = kWidth,
+                 int height = kHeight) {
     const Window xwindow = XWindowOf(window);
     for (int attempt = 0; attempt < 20; ++attempt) {
         SDL_PumpEvents();
         XSync(x, False);
-        if (ruvo::x11::CountDifferences(x, xwindow, 0, 0, kWidth, kHeight, want, false) == 0)
+        if (ruvo::x11::CountDifferences(x, xwindow, 0, 0, width, height, want, false) == 0)
             return true;
         SDL_Delay(25);
     }
     std::fprintf(stderr, "%ld pixels differ\n",
-                 ruvo::x11::CountDifferences(x, xwindow, 0, 0, kWidth, kHeight, want, true));
+                 ruvo::x11::CountDifferences(x, xwindow, 0, 0, width, height, want, true));
     return false;
 }
 
@@ -128,11 +129,37 @@ int main(int argc, char **argv) {
     auto lit = [shaded](int x_, int y) { return unsigned{shaded[y * 1024 + x_]}; };
     if (!ScreenShows(x, window, lit)) return Fail("PresentLit: the X server shows another picture");
 
+    // Exclusive: the window goes full screen for the mode, shows the picture
+    // at its top-left corner, and CloseDisplay puts it back in a window. The
+    // mode is the X screen's own size: Xvfb runs no window manager to give a
+    // full-screen window the screen's size, so for a smaller mode SDL's idea
+    // of the window and the X window's real size would differ.
+    constexpr int kModeWidth = 1024, kModeHeight = 768;
+    if (op.OpenDisplay(window, 1) != 1) return Fail("OpenDisplay (exclusive) failed");
+    if (op.SetScreenMode(kModeWidth, kModeHeight) != 1) {
+        return Fail("SetScreenMode (exclusive) failed");
+    }
+    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+        return Fail("exclusive mode did not put the window in full screen");
+    }
+    for (int i = 0; i < 20; ++i) {
+        SDL_PumpEvents();
+        SDL_Delay(10);
+    }
+    if (op.PresentRect(0, 0, kModeWidth, kModeHeight) != 0) {
+        return Fail("PresentRect (exclusive) failed");
+    }
+    if (!ScreenShows(x, window, lit, kModeWidth, kModeHeight)) {
+        return Fail("exclusive: the X server shows another picture");
+    }
     op.CloseDisplay();
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) {
+        return Fail("CloseDisplay left the window in full screen");
+    }
     XCloseDisplay(x);
     SDL_DestroyWindow(window);
     SDL_Quit();
     dlclose(library);
-    std::printf("the X server shows both pictures exactly (%d x %d, 5-6-5)\n", kWidth, kHeight);
+    std::printf("the X server shows every picture exactly (5-6-5; in a window and full screen)\n");
     return 0;
 }

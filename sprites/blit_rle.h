@@ -1,0 +1,223 @@
+// The one sprite row walker. BlitRle places the header, clips rows at the top
+// and bottom, scans runs hidden left of the clip, clamps runs at its right
+// edge, splits the rows at the wrap and steps from row to row; what a drawn
+// pixel becomes is the per-pixel operation's (sprites/pixel_ops.h), and where
+// the pixels are is the target's. Both are compile-time parameters, so every
+// sprite operation is this walker specialised, with no per-pixel flag or call.
+//
+// Positions, limits and row starts are cell indices from the target's first
+// cell; they may be negative before the left scan (a sprite left of column 0
+// in a row near storage row 0) and are compared as signed integers. A cell is
+// formed only for a position inside the row's clip span.
+//
+// A target provides
+//     Cell           the cell type (uint16_t pixels, uint8_t mask bytes, ...)
+//     cells          its first cell
+//     clip           the inclusive clip rectangle, inside the target
+//     origin, pitch  the index of logical (0, 0) and the cells per row
+//     wrap_row       the first logical row stored wrap_cells cells lower
+//     DepthOf(cell)  the depth cell under a pixel, when kHasDepth
+//
+// An operation provides
+//     colours(v)     what a run value (index, colour, level) draws with
+//     Draw(d, c, at) the pixel rule, given the destination, the value's
+//                    paint and a PixelSite
+// and optionally the traits kUsesDepth, kUsesPosition (the site's depth cell
+// or coordinates are filled in), kBlockFill (fills are block stores of the
+// paint) and kCopiesLiterals (literal data is copied as the pixels).
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "framestore/layers.h"
+#include "framestore/pixel_math.h"
+#include "sprites/rle_sprite.h"
+
+namespace ruvo {
+
+// What a per-pixel operation may see besides its destination cell.
+struct PixelSite {
+    uint16_t *depth;  // the depth cell under the pixel (kUsesDepth)
+    int32_t x, y;     // its logical coordinates (kUsesPosition)
+};
+
+template <class Op>
+struct OpTraits {
+    static constexpr bool kUsesDepth = requires { requires Op::kUsesDepth; };
+    static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
+    static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
+    static constexpr bool kCopiesLiterals = requires { requires Op::kCopiesLiterals; };
+};
+
+enum class LayerId { Screen, Back };
+
+// A layer of the frame store: ring addressing, the clip rectangle by its low
+// 16 bits cut to the layer, and the depth cell at the fixed layer spacing.
+template <LayerId L>
+struct LayerTarget {
+    using Cell = uint16_t;
+    static constexpr bool kHasDepth = true;
+    static constexpr ptrdiff_t kDepthReach =
+        ptrdiff_t{L == LayerId::Screen ? 2 : 1} * kLayerSpacingCells;
+    static constexpr ptrdiff_t pitch = kLayerWidth;
+    static constexpr ptrdiff_t wrap_cells = kLayerCells;
+
+    Cell *cells = L == LayerId::Screen ? ScreenCells() : BackCells();
+    ClipRect clip = LayerClip16();
+    ptrdiff_t origin = Block().ScrollOffset / 2;
+    int32_t wrap_row = Block().WrapRow;
+
+    static uint16_t *DepthOf(Cell *cell) { return cell + kDepthReach; }
+};
+
+namespace blit_detail {
+
+template <class Op, class Target>
+PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
+    PixelSite site{};
+    if constexpr (OpTraits<Op>::kUsesDepth) {
+        static_assert(Target::kHasDepth, "a depth operation needs a target with a depth layer");
+        site.depth = Target::DepthOf(cell);
+    }
+    if constexpr (OpTraits<Op>::kUsesPosition) {
+        site.x = x;
+        site.y = y;
+    }
+    return site;
+}
+
+// Draws n (>= 1) pixels of a run from cell index pos, column x, row y.
+// Literal data is consumed from p, n values.
+template <RunCoding C, class Op, class Target>
+inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_t n,
+                    const uint8_t *&p, ptrdiff_t pos, int32_t x, int32_t y, uint16_t low_bits) {
+    using K = Coding<C>;
+    using Traits = OpTraits<Op>;
+    typename Target::Cell *cell = target.cells + pos;
+    auto site = [&](ptrdiff_t i) {
+        return SiteOf<Op, Target>(cell + i, x + static_cast<int32_t>(i), y);
+    };
+    switch (run.cls) {
+        case RunClass::Literal:
+            if constexpr (Traits::kCopiesLiterals && std::endian::native == std::endian::little) {
+                static_assert(K::kValueBytes == sizeof *cell);
+                std::memcpy(cell, p, static_cast<size_t>(n) * sizeof *cell);
+            } else {
+                for (ptrdiff_t i = 0; i < n; ++i) {
+                    op.Draw(cell[i], op.colours(K::Value(p + i * K::kValueBytes)), site(i));
+                }
+            }
+            p += n * K::kValueBytes;
+            break;
+        case RunClass::BlendedLiteral:
+            if constexpr (C == RunCoding::BlendRuns) {
+                for (ptrdiff_t i = 0; i < n; ++i) {
+                    const uint16_t c = op.colours(K::Value(p + i));
+                    op.Draw(cell[i], Mix50(c, cell[i], low_bits), site(i));
+                }
+                p += n;
+            }
+            break;
+        case RunClass::Fill: {
+            const auto paint = op.colours(run.value);
+            if constexpr (Traits::kBlockFill) {
+                std::fill_n(cell, n, paint);
+            } else {
+                for (ptrdiff_t i = 0; i < n; ++i) op.Draw(cell[i], paint, site(i));
+            }
+            break;
+        }
+        case RunClass::Skip:
+            break;
+    }
+}
+
+// One row: the left scan, then runs until the data ends or the right limit is
+// reached. Every run of every sprite is clamped at the right limit and the row
+// ends there: the declared width is not trusted to bound the runs, so there is
+// no unguarded continuation, and one comparison per run keeps whatever the
+// run bytes say inside the clip span.
+template <RunCoding C, class Op, class Target>
+inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const uint8_t *end,
+                    ptrdiff_t column0, int32_t left, int32_t y, uint16_t low_bits) {
+    using K = Coding<C>;
+    const ptrdiff_t left_limit = column0 + target.clip.left;
+    const ptrdiff_t right_limit = column0 + target.clip.right + 1;
+    ptrdiff_t pos = column0 + left;
+    auto draw = [&](const Run &run, ptrdiff_t count) {
+        const ptrdiff_t n = std::min(count, right_limit - pos);
+        DrawRun<C>(op, target, run, n, p, pos, static_cast<int32_t>(pos - column0), y, low_bits);
+        pos += n;
+    };
+    auto is_literal = [](const Run &run) {
+        return run.cls == RunClass::Literal || run.cls == RunClass::BlendedLiteral;
+    };
+
+    if (pos < left_limit) {
+        // Left scan: pass over runs until one reaches past the left limit;
+        // the visible rest of a literal starts at its own data.
+        for (;;) {
+            if (p >= end) return;
+            Run run = K::Read(p);
+            pos += run.count;
+            if (is_literal(run)) p += static_cast<ptrdiff_t>(run.count) * K::kValueBytes;
+            if (pos <= left_limit) continue;
+            if (run.cls == RunClass::Skip) break;
+            const ptrdiff_t visible = pos - left_limit;
+            pos = left_limit;
+            if (is_literal(run)) p -= visible * K::kValueBytes;
+            draw(run, visible);
+            break;
+        }
+    }
+    while (pos < right_limit && p < end) {
+        const Run run = K::Read(p);
+        draw(run, run.count);
+    }
+}
+
+}  // namespace blit_detail
+
+// Draws the RleSprite at (x, y) plus its header offsets into the target.
+template <RunCoding C, class Op, class Target>
+void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const Target &target) {
+    const auto *sprite = static_cast<const uint8_t *>(sprite_bytes);
+    const SpriteHeader header = ReadSpriteHeader(sprite);
+    const ClipRect &clip = target.clip;
+    const int64_t left = int64_t{x} + header.x_offset;
+    int64_t top = int64_t{y} + header.y_offset;
+    int64_t rows = header.rows;
+    // No row reaches the clip span: nothing would be drawn.
+    if (clip.Empty() || left > clip.right || left + kMaxRowAdvance <= clip.left) return;
+
+    const uint8_t *data = sprite + kSpriteHeaderBytes;
+    if (top < clip.top) {
+        const int64_t hidden = clip.top - top;
+        rows -= hidden;
+        if (rows <= 0) return;
+        for (int64_t i = 0; i < hidden; ++i) data += 2 + LoadLE16(data);
+        top = clip.top;
+    }
+    rows = std::min<int64_t>(rows, clip.bottom + 1 - top);
+    if (rows <= 0) return;
+
+    const uint16_t low_bits = C == RunCoding::BlendRuns ? Low16(Block().LowBitsMask) : 0;
+    const auto first_row = static_cast<int32_t>(top);
+    const int64_t rows_before_wrap = std::clamp<int64_t>(target.wrap_row - top, 0, rows);
+    ptrdiff_t column0 = target.origin + ptrdiff_t{first_row} * target.pitch;
+    for (int32_t r = 0; r < rows; ++r) {
+        if (r == rows_before_wrap) column0 -= target.wrap_cells;
+        const uint8_t *runs = data + 2;
+        const uint8_t *end = runs + LoadLE16(data);
+        blit_detail::WalkRow<C>(op, target, runs, end, column0, static_cast<int32_t>(left),
+                                first_row + r, low_bits);
+        data = end;
+        column0 += target.pitch;
+    }
+}
+
+}  // namespace ruvo

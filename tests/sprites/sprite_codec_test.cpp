@@ -1,0 +1,152 @@
+// The tools encoder and decoder: the runs it chooses, byte for byte, and
+// round trips through every coding.
+#include "tools/assets/sprite_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+
+#include "tests/support/sprite_fixture.h"
+
+namespace ruvo::test {
+namespace {
+
+using assets::Cover;
+using assets::SpriteImage;
+using Bytes = std::vector<uint8_t>;
+
+// The run bytes of a one-row sprite (after the header and the byte count).
+Bytes RowRuns(const Bytes &sprite) {
+    EXPECT_EQ(sprite[6] | sprite[7] << 8, 1);
+    const size_t length = sprite[9] | sprite[10] << 8;
+    EXPECT_EQ(sprite.size(), 11 + length);
+    return Bytes(sprite.begin() + 11, sprite.end());
+}
+
+struct EncodeCase {
+    RunCoding coding;
+    const char *picture;
+    Bytes want;
+};
+
+// Fills for three or more equal values, skips for transparency, literals
+// otherwise; trailing transparency is left out.
+// clang-format off
+const EncodeCase kEncodeCases[] = {
+    {RunCoding::BlendRuns,  "..cccab", {0xC2, 0x83, 3, 0x02, 1, 2}},
+    {RunCoding::BlendRuns,  "abAB",    {0x02, 1, 2, 0x42, 1, 2}},
+    {RunCoding::BlendRuns,  "ab...",   {0x02, 1, 2}},
+    {RunCoding::BlendRuns,  "000",     {0x83, 0}},                     // index 0 fills like any other
+    {RunCoding::IndexRuns,  "..cccab", {0x82, 0, 0x83, 3, 0x02, 1, 2}},
+    {RunCoding::IndexRuns,  "000a",    {0x04, 0, 0, 0, 1}},            // a fill of 0 would skip
+    {RunCoding::IndexRuns,  "aabb",    {0x04, 1, 1, 2, 2}},
+    {RunCoding::ColourRuns, ".ccc",    {0x81, 0x1F, 0xF8, 0x83, 0x03, 0x40}},
+    {RunCoding::ColourRuns, "ab",      {0x02, 0x01, 0x40, 0x02, 0x40}},
+    {RunCoding::MaskRuns,   "abc..d",  {0x03, 0x82, 0x01}},
+};
+// clang-format on
+
+TEST(SpriteCodecTest, Encode_ChoosesRunsByteForByte) {
+    for (const EncodeCase &c : kEncodeCases) {
+        EXPECT_EQ(RowRuns(PictureSprite({c.picture}, c.coding)), c.want)
+            << c.picture << " coding " << int(c.coding);
+    }
+}
+
+TEST(SpriteCodecTest, Encode_KeepsTheKeyColourOutOfFills) {
+    SpriteImage image(3, 1);
+    for (int x = 0; x < 3; ++x) image.Set(x, 0, kColourKey);
+    EXPECT_EQ(RowRuns(assets::EncodeSprite(image, RunCoding::ColourRuns)),
+              (Bytes{0x03, 0x1F, 0xF8, 0x1F, 0xF8, 0x1F, 0xF8}));
+}
+
+TEST(SpriteCodecTest, Encode_SplitsRunsAtTheLargestCount) {
+    SpriteImage image(200, 1);
+    for (int x = 0; x < 70; ++x) image.Set(x, 0, 9);  // 70 equal, 129 transparent, 1
+    image.Set(199, 0, 4);
+    EXPECT_EQ(RowRuns(assets::EncodeSprite(image, RunCoding::BlendRuns)),
+              (Bytes{0xBF, 9, 0x87, 9, 0xFF, 0xFF, 0xC3, 0x01, 4}));
+    EXPECT_EQ(RowRuns(assets::EncodeSprite(image, RunCoding::IndexRuns)),
+              (Bytes{0xC6, 9, 0xFF, 0, 0x82, 0, 0x01, 4}));
+}
+
+TEST(SpriteCodecTest, Encode_WritesTheHeader) {
+    SpriteImage image(65536, 0);
+    image.x_offset = -2;
+    image.y_offset = 300;
+    image.kind = 0xA9;
+    EXPECT_EQ(assets::EncodeSprite(image, RunCoding::IndexRuns),
+              (Bytes{0xFE, 0xFF, 0x2C, 0x01, 0xFF, 0xFF, 0, 0, 0xA9}));
+    EXPECT_EQ(assets::DecodeSprite(assets::EncodeSprite(image, RunCoding::IndexRuns),
+                                   RunCoding::IndexRuns)
+                  .width,
+              65536);
+}
+
+TEST(SpriteCodecTest, Encode_RefusesWhatTheCodingCannotHold) {
+    EXPECT_THROW(PictureSprite({"aB"}, RunCoding::IndexRuns), std::invalid_argument);
+    SpriteImage wide_index(1, 1);
+    wide_index.Set(0, 0, 256);
+    EXPECT_THROW(assets::EncodeSprite(wide_index, RunCoding::IndexRuns), std::invalid_argument);
+    EXPECT_THROW(assets::EncodeSprite(SpriteImage(0, 1), RunCoding::MaskRuns),
+                 std::invalid_argument);
+}
+
+TEST(SpriteCodecTest, DecodeOfEncode_GivesTheImageBack) {
+    std::mt19937 rng(7);
+    for (RunCoding coding :
+         {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
+        for (int n = 0; n < 40; ++n) {
+            SpriteImage image(1 + rng() % 300, rng() % 20);
+            image.x_offset = int(rng() % 100) - 50;
+            uint16_t value = 1;
+            for (size_t i = 0; i < image.values.size(); ++i) {
+                if (rng() % 4 == 0) value = uint16_t(rng());  // runs of equal values
+                const int pick = rng() % 8;
+                if (pick < 3) continue;  // transparent
+                const bool blend = coding == RunCoding::BlendRuns && pick == 3;
+                uint16_t v = coding == RunCoding::ColourRuns ? value : value & 0xFF;
+                if (coding == RunCoding::MaskRuns) v = 0;
+                image.values[i] = v;
+                image.cover[i] = blend ? Cover::Blended : Cover::Opaque;
+            }
+            const Bytes sprite = assets::EncodeSprite(image, coding);
+            ASSERT_EQ(assets::DecodeSprite(sprite, coding), image)
+                << assets::DescribeRuns(sprite, coding);
+        }
+    }
+}
+
+TEST(SpriteCodecTest, Decode_ReadsHandWrittenRuns) {
+    // Row 0: literal 2, skip 1, fill 2 of 5, and a run past the width that is dropped.
+    const Bytes sprite = assets::SpriteWriter(0, 0, 6)
+                             .Row()
+                             .Code(0x02)
+                             .Bytes({7, 8})
+                             .Code(0xC1)
+                             .Code(0x82)
+                             .Bytes({5})
+                             .Code(0x83)
+                             .Bytes({6})
+                             .Row()
+                             .Finish();
+    EXPECT_EQ(assets::DescribeRuns(sprite, RunCoding::BlendRuns),
+              "row 0: lit 2 [7 8], skip 1, fill 2 #5, fill 3 #6\nrow 1:\n");
+    const SpriteImage image = assets::DecodeSprite(sprite, RunCoding::BlendRuns);
+    EXPECT_EQ(image.values, (std::vector<uint16_t>{7, 8, 0, 5, 5, 6, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(image.CoverAt(2, 0), Cover::None);
+    EXPECT_THROW(
+        assets::DecodeSprite(Bytes(sprite.begin(), sprite.end() - 3), RunCoding::BlendRuns),
+        std::out_of_range);
+}
+
+TEST(SpriteCodecTest, Render_MixesBlendedPixelsWithTheBackground) {
+    const uint16_t colours[3] = {0, 0xFFFF, 0x0841};
+    const SpriteImage image = Picture({"a.B"}, RunCoding::BlendRuns);
+    EXPECT_EQ(assets::RenderSprite(image, colours, 0x0000),
+              (std::vector<uint16_t>{0xFFFF, 0x0000, 0x0020}));
+}
+
+}  // namespace
+}  // namespace ruvo::test
