@@ -15,6 +15,9 @@
 wine_session_dir=""
 wine_xvfb_pid=""
 wine_server_pid=""
+# Xvfb and the wineserver end by themselves after this long, should the
+# session's own end never run. Signals to them pass through timeout.
+wine_session_limit=1200
 
 wine_session_begin() {
   WINE_LOADER=$1
@@ -25,13 +28,15 @@ wine_session_begin() {
   wine_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/ruvo-wine.XXXXXX")
   export WINEPREFIX="$wine_session_dir/prefix"
   export WINEDEBUG=-all
+  unset DISPLAY  # no window on the developer's own screen; wine_start_xvfb sets one
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or Gecko installer prompts
   trap wine_session_end EXIT
 }
 
 wine_start_xvfb() {
   local fd_file="$wine_session_dir/xvfb-display"
-  Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  timeout "$wine_session_limit" Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp \
+    3>"$fd_file" >/dev/null 2>&1 &
   wine_xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$fd_file" ] && break
@@ -55,17 +60,21 @@ wine_import_registry() {
 }
 
 # Where the server of this prefix puts its socket: Debian names a directory of
-# its own in $WINEPREFIX/wineserver, upstream uses /tmp/.wine-UID.
+# its own (under the temporary directory) in $WINEPREFIX/wineserver, upstream
+# uses /tmp/.wine-UID.
 wine_server_socket() {
   local base device inode
   base="/tmp/.wine-$(id -u)"
-  [ -r "$WINEPREFIX/wineserver" ] && base="/tmp/$(cat "$WINEPREFIX/wineserver")"
+  if [ -r "$WINEPREFIX/wineserver" ]; then
+    base="/tmp/$(cat "$WINEPREFIX/wineserver")"
+    [ -d "$base" ] || base="${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver")"
+  fi
   read -r device inode < <(stat -c '%d %i' "$WINEPREFIX")
   printf '%s/server-%x-%x/socket' "$base" "$device" "$inode"
 }
 
 wine_start_server() {
-  "$WINE_SERVER" -f -p >/dev/null 2>&1 &
+  timeout "$wine_session_limit" "$WINE_SERVER" -f -p >/dev/null 2>&1 &
   wine_server_pid=$!
   local socket
   for _ in $(seq 100); do
