@@ -4,7 +4,7 @@
 // the same places: LookupLoop looks up every index of the rectangle into a
 // 16-bit row (the compiler vectorises it; it draws no transparency), and
 // KeyedLoop draws the same picture as the sprite, skipping index 0 pixel by
-// pixel. The plain slots are held to KeyedLoop and measured against both.
+// pixel. The plain slots are held to LookupLoop and measured against both.
 //
 // Another blitter is compared by adding a row to kContenders (or registering
 // its own benchmarks with RunContender) and a Compare() line.
