@@ -21,7 +21,7 @@ int32_t RUVO_CDECL OpenDisplay(void *window, int32_t exclusive) {
     DrawBlock &b = Block();
     platform::DisplayDevice *device = nullptr;
     if (Failed(platform::CreateDisplay(window, &device)) || !device) return 0;
-    b.DirectDrawObject = device;
+    b.DirectDrawObject = platform::HandleOf(device);
     const uint32_t level = exclusive ? platform::kLevelExclusiveFullScreen : platform::kLevelNormal;
     if (Failed(device->SetCooperativeLevel(window, level))) return 0;
     b.ExclusiveMode = exclusive;
@@ -32,6 +32,9 @@ int32_t RUVO_CDECL OpenDisplay(void *window, int32_t exclusive) {
 void RUVO_CDECL ReleasePrimary(void) {
     DrawBlock &b = Block();
     if (platform::DisplaySurface *surface = PrimaryObject()) {
+        // Released while locked: unlock first, so that no later presentation
+        // takes the stale SurfacePointer for a lock of the next surface.
+        if (b.SurfacePointer) UnlockPrimary();
         surface->Release();
         b.PrimarySurface = nullptr;
     }
@@ -73,7 +76,7 @@ int32_t RUVO_CDECL SetScreenMode(int32_t width, int32_t height) {
     desc.ddsCaps.dwCaps = platform::kCapsPrimarySurface;
     platform::DisplaySurface *surface = nullptr;
     if (Failed(device->CreateSurface(&desc, &surface)) || !surface) return 0;
-    b.PrimarySurface = surface;
+    b.PrimarySurface = platform::HandleOf(surface);
 
     desc.dwSize = sizeof desc;
     surface->GetSurfaceDesc(&desc);

@@ -10,10 +10,10 @@
 namespace ruvo {
 
 inline platform::DisplayDevice *DisplayObject() {
-    return static_cast<platform::DisplayDevice *>(Block().DirectDrawObject);
+    return platform::DeviceOf(Block().DirectDrawObject);
 }
 inline platform::DisplaySurface *PrimaryObject() {
-    return static_cast<platform::DisplaySurface *>(Block().PrimarySurface);
+    return platform::SurfaceOf(Block().PrimarySurface);
 }
 
 // Lock-if-needed. Uses a surface the host has locked (SurfacePointer set) and

@@ -37,6 +37,8 @@
 #if defined(_WIN32)
 #if defined(RUVO_BUILDING_LIBRARY)
 #define RUVO_API __declspec(dllexport)
+#elif defined(RUVO_STATIC) /* linked into the program from a static library */
+#define RUVO_API
 #else
 #define RUVO_API __declspec(dllimport)
 #endif

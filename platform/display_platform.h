@@ -11,9 +11,14 @@
 // them pass through UnlockPrimary and the lock loop tests for them.
 //
 // Which backend serves a window is decided here, in CreateDisplay: a null
-// window gets the in-memory display; on Linux a non-null window is an
-// SDL_Window the host created. The display code holds the objects as opaque
-// pointers and never includes a platform header.
+// window gets the in-memory display on every system; on Windows a non-null
+// window is an HWND served by DirectDraw, elsewhere an SDL_Window the host
+// created. The display code never includes a platform header.
+//
+// The DrawBlock's DirectDrawObject and PrimarySurface hold each object's
+// Handle(): the object itself, or, over DirectDraw, the real IDirectDraw and
+// IDirectDrawSurface, which hosts may use. DeviceOf and SurfaceOf find the
+// object behind such a value again.
 //
 // Objects are static: a backend has one display object and one primary
 // surface, reused from one creation to the next. Nothing is allocated.
@@ -113,6 +118,8 @@ class DisplaySurface {
     // Brings back a lost surface's memory.
     virtual Result Restore() = 0;
     virtual void Release() = 0;
+    // What the DrawBlock holds for this surface.
+    virtual void *Handle() { return this; }
 
   protected:
     ~DisplaySurface() = default;
@@ -129,6 +136,8 @@ class DisplayDevice {
     // Gives the window the size, keeping its place and stacking order.
     virtual void ResizeWindow(void *window, int32_t width, int32_t height) = 0;
     virtual void Release() = 0;
+    // What the DrawBlock holds for this object.
+    virtual void *Handle() { return this; }
 
   protected:
     ~DisplayDevice() = default;
@@ -136,5 +145,12 @@ class DisplayDevice {
 
 // Creates the display object that serves the window (null: in memory).
 Result CreateDisplay(void *window, DisplayDevice **device);
+
+// The value the DrawBlock keeps for an object, remembering the object.
+void *HandleOf(DisplayDevice *device);
+void *HandleOf(DisplaySurface *surface);
+// The object behind a value that HandleOf gave; null for null or any other value.
+DisplayDevice *DeviceOf(void *handle);
+DisplaySurface *SurfaceOf(void *handle);
 
 }  // namespace ruvo::platform

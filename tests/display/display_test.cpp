@@ -246,16 +246,70 @@ TEST_F(DisplayTest, OperationsBeforeOpenDisplayReturn0AndTouchNothing) {
     EXPECT_EQ(RecordBytes(), before);
 }
 
-TEST_F(DisplayTest, ReleasePrimary_LeadsFromReadyToOpenAndLeavesSurfacePointer) {
+// A surface released while the host holds its lock is unlocked first: a later
+// presentation then locks the next surface instead of writing through the
+// pointer into the released one.
+TEST_F(DisplayTest, ReleasePrimary_WhileLocked_UnlocksAndClearsSurfacePointer) {
     OpenReady();
     ASSERT_EQ(op->LockPrimary(), 1);
-    void *locked = db->SurfacePointer;
     op->ReleasePrimary();
+    EXPECT_EQ(Calls().unlock, 1);
+    EXPECT_EQ(Calls().release_surface, 1);
     EXPECT_EQ(db->PrimarySurface, nullptr);
-    EXPECT_EQ(db->SurfacePointer, locked);
+    EXPECT_EQ(db->SurfacePointer, nullptr);
     EXPECT_NE(db->DirectDrawObject, nullptr);
-    db->SurfacePointer = nullptr;
-    EXPECT_EQ(op->SetScreenMode(1024, 768), 1);  // Open takes a new mode
+    ASSERT_EQ(op->SetScreenMode(1024, 768), 1);  // Open takes a new mode
+    Platform().calls = {};
+    EXPECT_EQ(op->PresentRect(0, 0, 8, 1), 0);
+    EXPECT_EQ(Calls().lock, 1);
+    EXPECT_EQ(Calls().unlock, 1);
+    EXPECT_EQ(db->SurfacePointer, nullptr);
+}
+
+// Every way of releasing a locked primary goes through the same unlock.
+TEST_F(DisplayTest, ModeChangeOrClose_WhileLocked_LeavesNoSurfacePointer) {
+    struct Case {
+        const char *name;
+        void (*release)(RuvoOperations *);
+    } cases[] = {
+        {"SetScreenMode", [](RuvoOperations *o) { EXPECT_EQ(o->SetScreenMode(800, 600), 1); }},
+        {"CloseDisplay", [](RuvoOperations *o) { o->CloseDisplay(); }},
+        {"ReleaseDisplay", [](RuvoOperations *o) { o->ReleaseDisplay(); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenReady();
+        ASSERT_EQ(op->LockPrimary(), 1);
+        c.release(op);
+        EXPECT_EQ(Calls().unlock, 1);
+        EXPECT_EQ(db->SurfacePointer, nullptr);
+    }
+}
+
+// A host that unlocked before releasing sees no second unlock.
+TEST_F(DisplayTest, ReleasePrimary_AfterUnlock_DoesNotUnlockAgain) {
+    OpenReady();
+    ASSERT_EQ(op->LockPrimary(), 1);
+    ASSERT_EQ(op->UnlockPrimary(), 0);
+    Platform().calls = {};
+    op->ReleasePrimary();
+    EXPECT_EQ(Calls().unlock, 0);
+    EXPECT_EQ(Calls().release_surface, 1);
+}
+
+// The record's handles are looked up, never trusted: a value the library did
+// not give there names no surface, and the presentation refuses it.
+TEST_F(DisplayTest, ForeignPrimarySurfaceValue_IsNoSurface) {
+    OpenReady();
+    void *ours = db->PrimarySurface;
+    int stand_in = 0;
+    db->PrimarySurface = &stand_in;
+    EXPECT_EQ(op->LockPrimary(), 0);
+    EXPECT_EQ(op->PresentRect(0, 0, 8, 1), 0);
+    EXPECT_EQ(Calls().lock, 0);
+    db->PrimarySurface = ours;
+    EXPECT_EQ(op->LockPrimary(), 1);
+    EXPECT_EQ(op->UnlockPrimary(), 0);
 }
 
 TEST_F(DisplayTest, ReopeningAfterCloseWorks) {

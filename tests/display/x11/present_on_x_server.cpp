@@ -10,7 +10,6 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <cstring>
 
 #include "ruvodraw1024.h"
+#include "tests/display/x11/x_image_compare.h"
 
 namespace {
 
@@ -45,36 +45,6 @@ bool WaitForSize(SDL_Window *window, int width, int height) {
     return false;
 }
 
-// Counts the pixels of the window's top-left width x height whose value on
-// the X server differs from want(x, y).
-template <class Want>
-long CountDifferences(Display *x, Window xwindow, int width, int height, Want want, bool report) {
-    XImage *image = XGetImage(x, xwindow, 0, 0, width, height, AllPlanes, ZPixmap);
-    if (!image) return -1;
-    if (image->bits_per_pixel != 16 || image->red_mask != 0xF800 || image->green_mask != 0x07E0 ||
-        image->blue_mask != 0x001F) {
-        std::fprintf(stderr, "the X screen is not 5-6-5 (%d bits, red mask %lx)\n",
-                     image->bits_per_pixel, image->red_mask);
-        XDestroyImage(image);
-        return -1;
-    }
-    long differences = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x_ = 0; x_ < width; ++x_) {
-            const unsigned long got = XGetPixel(image, x_, y);
-            if (got != want(x_, y)) {
-                if (report && differences < 5) {
-                    std::fprintf(stderr, "  (%d, %d): X server %04lx, expected %04x\n", x_, y, got,
-                                 want(x_, y));
-                }
-                ++differences;
-            }
-        }
-    }
-    XDestroyImage(image);
-    return differences;
-}
-
 // The X window behind the SDL window, asked each time: SDL may put a new one
 // behind the same SDL window (for an accelerated window surface).
 Window XWindowOf(SDL_Window *window) {
@@ -91,11 +61,12 @@ bool ScreenShows(Display *x, SDL_Window *window, Want want, int width = kWidth,
     for (int attempt = 0; attempt < 20; ++attempt) {
         SDL_PumpEvents();
         XSync(x, False);
-        if (CountDifferences(x, xwindow, width, height, want, false) == 0) return true;
+        if (ruvo::x11::CountDifferences(x, xwindow, 0, 0, width, height, want, false) == 0)
+            return true;
         SDL_Delay(25);
     }
     std::fprintf(stderr, "%ld pixels differ\n",
-                 CountDifferences(x, xwindow, width, height, want, true));
+                 ruvo::x11::CountDifferences(x, xwindow, 0, 0, width, height, want, true));
     return false;
 }
 

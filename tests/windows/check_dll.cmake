@@ -1,0 +1,46 @@
+# Checks the PE headers of ruvodraw1024.dll: the machine it is built for, an
+# export table of exactly one undecorated name, RuvoDraw_Init, and imports from
+# system DLLs only (no C or C++ runtime of the compiler's own).
+#   cmake -DLIBRARY=... -DOBJDUMP=... -DPROCESSOR=i686|x86_64 -P check_dll.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE headers RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump -p failed on ${LIBRARY}")
+endif()
+
+if(PROCESSOR STREQUAL "i686")
+  set(format "pei-i386")
+else()
+  set(format "pei-x86-64")
+endif()
+if(NOT headers MATCHES "file format ${format}")
+  message(FATAL_ERROR "${LIBRARY} is not ${format}")
+endif()
+
+# The name pointer table lists every exported name: "[   0] RuvoDraw_Init".
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([\t ]+\\[[ 0-9]+\\][^\n]*\n)*)" table "${headers}")
+string(REGEX MATCHALL "\\][ \t]+[^\n]+" entries "${CMAKE_MATCH_1}")
+set(names)
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^\\][ \t]+" "" name "${entry}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL "RuvoDraw_Init")
+  message(FATAL_ERROR "expected exactly RuvoDraw_Init to be exported, found: '${names}'")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+set(allowed ddraw.dll user32.dll kernel32.dll msvcrt.dll)
+set(dlls)
+foreach(import IN LISTS imports)
+  string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
+  string(TOLOWER "${dll}" dll)
+  list(APPEND dlls ${dll})
+  if(NOT dll IN_LIST allowed)
+    message(FATAL_ERROR "${LIBRARY} imports ${dll}; only ${allowed} are allowed")
+  endif()
+endforeach()
+if(NOT "ddraw.dll" IN_LIST dlls)
+  message(FATAL_ERROR "${LIBRARY} does not import ddraw.dll")
+endif()
+message(STATUS "${format}: exports ${names}; imports ${dlls}")
