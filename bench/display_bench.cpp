@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench/comparisons.h"
+#include "display/simd_path.h"
 #include "framestore/layers.h"
 #include "ruvodraw1024.h"
 
@@ -60,9 +61,19 @@ void BM_PresentRect(benchmark::State &state) {
 }
 BENCHMARK(BM_PresentRect);
 
-template <int kLight>
+// The kernels forced to one path for the run of a benchmark, where the CPU has it.
+class ForcedPath {
+  public:
+    ForcedPath(benchmark::State &state, SimdPath path) {
+        if (!UseSimdPath(path)) state.SkipWithError("this CPU lacks the kernel's instructions");
+    }
+    ~ForcedPath() { UseSimdPath(SimdPath::Fastest); }
+};
+
+template <int kLight, SimdPath kPath = SimdPath::Fastest>
 void BM_PresentLit(benchmark::State &state) {
     RuvoOperations &op = Display(kLight);
+    const ForcedPath path(state, kPath);
     for (auto _ : state) {
         op.PresentLit(0, 0, 1023, 767);
         benchmark::ClobberMemory();
@@ -70,6 +81,8 @@ void BM_PresentLit(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * kFramePixels);
 }
 BENCHMARK(BM_PresentLit<-1>)->Name("BM_PresentLit/interpolated");
+BENCHMARK(BM_PresentLit<-1, SimdPath::Sse2>)->Name("BM_PresentLit/interpolated_sse2");
+BENCHMARK(BM_PresentLit<-1, SimdPath::Scalar>)->Name("BM_PresentLit/interpolated_scalar");
 BENCHMARK(BM_PresentLit<0x80>)->Name("BM_PresentLit/full_light");
 BENCHMARK(BM_PresentLit<0>)->Name("BM_PresentLit/dark");
 
@@ -97,8 +110,10 @@ void BM_MemcpyColours(benchmark::State &state) {
 }
 BENCHMARK(BM_MemcpyColours);
 
+template <SimdPath kPath = SimdPath::Fastest>
 void BM_ConvertColours(benchmark::State &state) {
     RuvoOperations &op = RuvoDraw_Init()->OperationSlot.Op;
+    const ForcedPath path(state, kPath);
     op.AnalysePixelFormat(0x7C00, 0x03E0, 0x001F);
     std::vector<uint16_t> src(65536), dst(65536);
     for (int i = 0; i < 65536; ++i) src[i] = static_cast<uint16_t>(i);
@@ -108,16 +123,22 @@ void BM_ConvertColours(benchmark::State &state) {
     }
     state.SetItemsProcessed(state.iterations() * 65536);
 }
-BENCHMARK(BM_ConvertColours);
+BENCHMARK(BM_ConvertColours<>)->Name("BM_ConvertColours");
+BENCHMARK(BM_ConvertColours<SimdPath::Sse2>)->Name("BM_ConvertColours/sse2");
+BENCHMARK(BM_ConvertColours<SimdPath::Scalar>)->Name("BM_ConvertColours/scalar");
 
-const bool registered = Compare("BM_PresentRect", "BM_MemcpyFrameRows", 1.10) &&
+const bool registered = Compare("BM_PresentRect", "BM_MemcpyFrameRows", 1.05) &&
                         Compare("BM_PresentLit/interpolated", "BM_PresentRect", 4.0) &&
+                        Compare("BM_PresentLit/interpolated_sse2", "BM_PresentRect") &&
+                        Compare("BM_PresentLit/interpolated_scalar", "BM_PresentRect") &&
                         Compare("BM_PresentLit/full_light", "BM_PresentRect", 1.2) &&
                         Compare("BM_PresentLit/dark", "BM_PresentRect") &&
                         Compare("BM_ApplyLightGrid/interpolated", "BM_PresentRect", 4.0) &&
                         Compare("BM_ApplyLightGrid/full_light", "BM_PresentRect", 1.2) &&
                         Compare("BM_ApplyLightGrid/dark", "BM_PresentRect") &&
-                        Compare("BM_ConvertColours", "BM_MemcpyColours");
+                        Compare("BM_ConvertColours", "BM_MemcpyColours") &&
+                        Compare("BM_ConvertColours/sse2", "BM_MemcpyColours") &&
+                        Compare("BM_ConvertColours/scalar", "BM_MemcpyColours");
 
 }  // namespace
 }  // namespace ruvo::bench

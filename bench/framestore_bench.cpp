@@ -17,7 +17,16 @@ constexpr int64_t kFrameBytes = 1024 * 768 * 2;
 
 RuvoOperations &Ops() { return RuvoDraw_Init()->OperationSlot.Op; }
 
+// A picture in the BackLayer. Never-written storage reads as the kernel's
+// one zero page, which stays in L1 and would make every copy from it look
+// as fast as a fill.
+void PaintBackLayer() {
+    uint16_t *back = BackCells();
+    for (int i = 0; i < kLayerCells; ++i) back[i] = static_cast<uint16_t>(i * 2654435761u >> 7);
+}
+
 void BM_MemcpyRows(benchmark::State &state) {
+    PaintBackLayer();
     uint16_t *dst = ScreenCells();
     const uint16_t *src = BackCells();
     for (auto _ : state) {
@@ -30,6 +39,7 @@ BENCHMARK(BM_MemcpyRows);
 
 void BM_CopyBackToScreen(benchmark::State &state) {
     RuvoOperations &op = Ops();
+    PaintBackLayer();
     for (auto _ : state) {
         op.CopyBackToScreen(0, 0, 1024, 768);
         benchmark::ClobberMemory();
@@ -91,7 +101,7 @@ void BM_ScrollOneRow(benchmark::State &state) {
 }
 BENCHMARK(BM_ScrollOneRow);
 
-const bool registered = Compare("BM_CopyBackToScreen", "BM_MemcpyRows", 1.10) &&
+const bool registered = Compare("BM_CopyBackToScreen", "BM_MemcpyRows", 1.05) &&
                         Compare("BM_ReadScreenRect", "BM_MemcpyRows") &&
                         Compare("BM_ResetDepth", "BM_FillLoopDepth") &&
                         Compare("BM_ScrollOneRow", "BM_AddLoopDepth", 1.5);

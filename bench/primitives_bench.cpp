@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <utility>
 #include <vector>
@@ -38,6 +39,18 @@ void BM_FillLoopFrame(benchmark::State &state) {
 }
 BENCHMARK(BM_FillLoopFrame);
 
+// What the memory system reaches writing the frame's bytes in one call.
+void BM_MemsetFrame(benchmark::State &state) {
+    uint16_t *screen = ScreenCells();
+    for (auto _ : state) {
+        std::memset(screen, 0x12, 2 * kFramePixels);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(state, kFramePixels);
+    state.SetBytesProcessed(state.iterations() * 2 * kFramePixels);
+}
+BENCHMARK(BM_MemsetFrame);
+
 void BM_FillRect(benchmark::State &state) {
     RuvoOperations &op = Ops();
     for (auto _ : state) {
@@ -45,6 +58,7 @@ void BM_FillRect(benchmark::State &state) {
         benchmark::ClobberMemory();
     }
     SetPixelsProcessed(state, kFramePixels);
+    state.SetBytesProcessed(state.iterations() * 2 * kFramePixels);
 }
 BENCHMARK(BM_FillRect);
 
@@ -136,10 +150,10 @@ void BM_DrawDottedEllipse300(benchmark::State &state) {
 }
 BENCHMARK(BM_DrawDottedEllipse300);
 
-const bool registered = Compare("BM_FillRect", "BM_FillLoopFrame", 1.15) &&
-                        Compare("BM_BlendRect", "BM_FillRect") &&
-                        Compare("BM_DrawHLineShort", "BM_ShortSpansFill") &&
-                        Compare("BM_DrawDottedEllipse300", "BM_PutPixelEllipsePixels");
+const bool registered =
+    Compare("BM_FillRect", "BM_FillLoopFrame", 1.15) && Compare("BM_FillRect", "BM_MemsetFrame") &&
+    Compare("BM_BlendRect", "BM_FillRect") && Compare("BM_DrawHLineShort", "BM_ShortSpansFill") &&
+    Compare("BM_DrawDottedEllipse300", "BM_PutPixelEllipsePixels");
 
 }  // namespace
 }  // namespace ruvo::bench

@@ -25,9 +25,12 @@
 //
 // Bands are 8 rows and follow the ring rule row by row. A band split by
 // WrapRow has r = (WrapRow - top) mod 8 rows above the wrap and 8 - r below.
+#include "display/light_grid.h"
+
 #include <algorithm>
 #include <cstring>
 
+#include "display/simd_path.h"
 #include "display/surface.h"
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
@@ -36,17 +39,11 @@
 namespace ruvo {
 namespace {
 
-constexpr int32_t kCellWidth = 16;
-constexpr int32_t kCellHeight = 8;
+constexpr int32_t kCellWidth = kLightCellWidth;
+constexpr int32_t kCellHeight = kLightCellHeight;
 constexpr uint8_t kFullLight = 0x80;
 
-// The rows of one band: where each row's first pixel is read and written.
-struct Band {
-    const uint16_t *src[kCellHeight];
-    uint16_t *dst[kCellHeight];
-    int32_t rows;   // rows to do, 8 unless cut at the bottom of the layer or surface
-    int32_t split;  // first row below the wrap when the wrap splits the band, else 8
-};
+using Band = LightBand;
 
 struct Corners {
     int32_t tl, tr, bl, br;
@@ -113,16 +110,31 @@ inline uint32_t ScaleRow(const uint16_t *s, uint16_t *d, int32_t level, int32_t 
     return carry;
 }
 
-// One interpolated cell, dithered; leaves its working values in the DrawBlock.
+// The level at the cell's first pixel and its steps.
+LightCellSteps StepsOf(const Corners &c) {
+    return {32 * (c.tl + 127), 2 * (c.tr - c.tl), 4 * (c.bl - c.tl),
+            (c.tl + c.br - c.tr - c.bl) >> 2};
+}
+
+// Whether some pixel in the first rows rows of the cell has m = 32. The
+// level is bilinear in (px, py), so its extremes lie at the corners.
+bool MayKeep(const LightCellSteps &c, int32_t rows) {
+    const int32_t last_px = kCellWidth - 1, last_py = rows - 1;
+    const int32_t top_right = c.level + last_px * c.pixel_step;
+    const int32_t bottom_left = c.level + last_py * c.row_step;
+    const int32_t bottom_right = bottom_left + last_px * (c.pixel_step + last_py * c.e);
+    const int32_t low = std::min({c.level, top_right, bottom_left, bottom_right}) >> 8;
+    const int32_t high = std::max({c.level, top_right, bottom_left, bottom_right}) >> 8;
+    return low <= 32 && high >= 32;
+}
+
+// One interpolated cell, dithered, the scalar reference of the kernels;
+// returns the carry it ends with.
 template <bool kInPlace>
-void InterpolateCell(const Band &band, int32_t x, const Corners &c, uint32_t spread,
-                     const Work &work) {
-    const int32_t e = (c.tl + c.br - c.tr - c.bl) >> 2;
-    const int32_t row_step = 4 * (c.bl - c.tl);
-    int32_t row_level = 32 * (c.tl + 127);
-    int32_t pixel_step = 2 * (c.tr - c.tl);
+uint32_t InterpolateCell(const Band &band, int32_t x, const LightCellSteps &c, uint32_t spread) {
+    int32_t row_level = c.level, pixel_step = c.pixel_step;
     uint32_t carry = 0;
-    for (int32_t k = 0; k < band.rows; ++k, row_level += row_step, pixel_step += e) {
+    for (int32_t k = 0; k < band.rows; ++k, row_level += c.row_step, pixel_step += c.e) {
         if (k == band.split) carry = 0;
         const uint16_t *s = band.src[k] + x;
         uint16_t *d = band.dst[k] + x;
@@ -137,8 +149,49 @@ void InterpolateCell(const Band &band, int32_t x, const Corners &c, uint32_t spr
             carry = ScaleRow<true, kInPlace>(s, d, row_level, pixel_step, spread, carry);
         }
     }
-    work.pixel_step = pixel_step;
-    work.row_step = row_step;
+    return carry;
+}
+
+// Whether any of n cells may keep a pixel.
+bool AnyMayKeep(const LightCellSteps *steps, int32_t n, int32_t rows) {
+    bool any = false;
+    for (int32_t k = 0; k < n; ++k) any |= MayKeep(steps[k], rows);
+    return any;
+}
+
+// A run of n interpolated cells from column x of the band, side by side in
+// the lanes of the path's kernels, the cells left over one by one. Leaves the
+// last cell's working values in the DrawBlock, as a cell-by-cell walk would.
+//
+// Eight cells per AVX2 vector take a frame of interpolated cells from 8.2x
+// PresentRect's time (scalar, about 17 instructions per pixel) to 2.9x; four
+// per SSE2 vector to 5.0x.
+template <bool kInPlace>
+void InterpolateRun(const Band &band, int32_t x, const LightCellSteps *steps, int32_t n,
+                    uint32_t spread, SimdPath path, const Work &work) {
+    uint32_t carry = 0;
+    int32_t k = 0;
+#if defined(RUVO_X86_KERNELS)
+    if (path == SimdPath::Avx2) {
+        for (; k + kAvx2Lanes <= n; k += kAvx2Lanes) {
+            carry = InterpolateCellsAvx2(band, x + kCellWidth * k, steps + k, spread,
+                                         AnyMayKeep(steps + k, kAvx2Lanes, band.rows));
+        }
+    }
+    if (path == SimdPath::Avx2 || path == SimdPath::Sse2) {
+        for (; k + kSse2Lanes <= n; k += kSse2Lanes) {
+            carry = InterpolateCellsSse2(band, x + kCellWidth * k, steps + k, spread,
+                                         AnyMayKeep(steps + k, kSse2Lanes, band.rows));
+        }
+    }
+#else
+    (void)path;
+#endif
+    for (; k < n; ++k)
+        carry = InterpolateCell<kInPlace>(band, x + kCellWidth * k, steps[k], spread);
+    const LightCellSteps &last = steps[n - 1];
+    work.pixel_step = last.pixel_step + band.rows * last.e;
+    work.row_step = last.row_step;
     work.carry = static_cast<int32_t>(carry);
 }
 
@@ -180,6 +233,7 @@ void ShadeRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
     const uint16_t not_high = Low16(b.NotHighBitsMask);
     uint16_t *screen = ScreenCells();
     const int32_t first_column = left / kCellWidth;
+    const SimdPath path = CurrentSimdPath();
 
     for (int32_t n = 0; n < bands; ++n) {
         const int32_t y0 = top + kCellHeight * n;
@@ -203,20 +257,18 @@ void ShadeRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
             const int32_t i = first_column + cell;
             return Corners{upper[i], upper[i + 1], lower[i], lower[i + 1]};
         };
-        // Runs of cells that go the same fast way are done together.
+        // Runs of cells that go the same way are done together.
         for (int32_t cell = 0; cell < cells;) {
-            const Corners c = corners(cell);
-            const CellWay way = WayOf(c);
+            const CellWay way = WayOf(corners(cell));
             const int32_t x = kCellWidth * cell;
-            if (way == CellWay::Interpolate) {
-                InterpolateCell<kInPlace>(band, x, c, spread, work);
-                ++cell;
-                continue;
-            }
             int32_t end = cell + 1;
             while (end < cells && WayOf(corners(end)) == way) ++end;
             const int32_t run_width = kCellWidth * (end - cell);
-            if (way == CellWay::Halve) {
+            if (way == CellWay::Interpolate) {
+                LightCellSteps steps[kLayerWidth / kCellWidth];
+                for (int32_t k = cell; k < end; ++k) steps[k - cell] = StepsOf(corners(k));
+                InterpolateRun<kInPlace>(band, x, steps, end - cell, spread, path, work);
+            } else if (way == CellWay::Halve) {
                 HalveCells(band, x, run_width, not_high);
             } else {
                 KeepCells<kInPlace>(band, x, run_width);

@@ -59,17 +59,26 @@ inline int32_t RingIndex(int32_t x, int32_t y) {
     return index;
 }
 
-// Walks logical rows y0 .. y0 + rows - 1, calling row(index) with the pixel
-// index of column x in each, split once at WrapRow. Needs 0 <= y0 and
-// y0 + rows <= 768.
+// Walks logical rows y0 .. y0 + rows - 1 as at most two parts split at
+// WrapRow, the rows of each part one storage row after the other: calls
+// part(index, count) with the pixel index of column x in the part's first row
+// and its number of rows. Needs 0 <= y0, rows >= 0 and y0 + rows <= 768.
+// Rows of full width form one contiguous run of cells per part.
+template <class PartFn>
+inline void ForEachRingPart(int32_t x, int32_t y0, int32_t rows, PartFn &&part) {
+    const DrawBlock &b = Block();
+    const int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y0;
+    const int32_t before = std::clamp(b.WrapRow - y0, 0, rows);
+    if (before > 0) part(index, before);
+    if (rows > before) part(index + kLayerWidth * before - kLayerCells, rows - before);
+}
+
+// The same rows one by one: row(index) with the pixel index of column x.
 template <class RowFn>
 inline void ForEachRingRow(int32_t x, int32_t y0, int32_t rows, RowFn &&row) {
-    const DrawBlock &b = Block();
-    int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y0;
-    int32_t before = std::clamp(b.WrapRow - y0, 0, rows);
-    for (int32_t r = 0; r < before; ++r, index += kLayerWidth) row(index);
-    index -= kLayerCells;
-    for (int32_t r = before; r < rows; ++r, index += kLayerWidth) row(index);
+    ForEachRingPart(x, y0, rows, [&](int32_t index, int32_t count) {
+        for (int32_t r = 0; r < count; ++r, index += kLayerWidth) row(index);
+    });
 }
 
 // An inclusive rectangle of logical pixels.

@@ -2,9 +2,12 @@
 // reference that computes every pixel's level from the closed formula.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "display/simd_path.h"
 #include "framestore/pixel_math.h"
 #include "tests/display/display_fixture.h"
 #include "tests/support/storage_guard.h"
@@ -12,7 +15,13 @@
 namespace ruvo::test {
 namespace {
 
-using LightGridTest = DisplayTest;
+class LightGridTest : public DisplayTest {
+  protected:
+    void TearDown() override {
+        UseSimdPath(SimdPath::Fastest);
+        DisplayTest::TearDown();
+    }
+};
 
 constexpr uint16_t kWhite = 0xFFFF;
 
@@ -42,12 +51,16 @@ std::vector<uint16_t> Picture() {
 struct Shaded {
     std::vector<uint16_t> picture;
     std::vector<bool> written;
+    // LightGridWork after the call: the bands below the wrap once anything is
+    // shaded, the other three from the last interpolated cell.
+    int32_t work[4];
 };
 
 Shaded ReferenceShade(const std::vector<uint16_t> &in, int32_t left, int32_t top, int32_t right,
                       int32_t bottom, int32_t limit_x = 1024, int32_t limit_y = 768) {
     const RuvoDrawBlock &b = theDrawBlock;
-    Shaded out{in, std::vector<bool>(in.size())};
+    Shaded out{in, std::vector<bool>(in.size()), {}};
+    std::copy(std::begin(b.LightGridWork), std::end(b.LightGridWork), out.work);
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, limit_x - 1);
@@ -59,9 +72,13 @@ Shaded ReferenceShade(const std::vector<uint16_t> &in, int32_t left, int32_t top
         const int32_t above = wrap - top, below = top + height - wrap;
         bands = above / 8 + (above % 8 ? 1 : 0) + below / 8;
     }
+    if (bands == 0 || width / 16 == 0) return out;
+    out.work[2] = top >= wrap ? bands : top + height <= wrap ? 0 : (top + height - wrap) / 8;
     const auto spread = b.SpreadMask;
     const auto not_high = static_cast<uint16_t>(b.NotHighBitsMask);
     for (int32_t n = 0; n < bands; ++n) {
+        if (top + 8 * n >= limit_y) break;
+        const int32_t rows = std::min(8, limit_y - (top + 8 * n));
         for (int32_t cell = 0; cell < width / 16; ++cell) {
             const int32_t i = left / 16 + cell, j = top / 8 + n;
             const int32_t tl = b.LightGrid[j][i], tr = b.LightGrid[j][i + 1];
@@ -92,22 +109,30 @@ Shaded ReferenceShade(const std::vector<uint16_t> &in, int32_t left, int32_t top
                     q = Fold((t >> 5) & spread);
                 }
             }
+            if (!zero && !full) {
+                out.work[0] = 2 * (tr - tl) + rows * e;
+                out.work[1] = 4 * (bl - tl);
+                out.work[3] = static_cast<int32_t>(carry);
+            }
         }
     }
     return out;
 }
 
 // A grid of zones: uniform 0, uniform 0x80, and random bytes, so that every
-// way a cell can go, and the borders between them, appear.
-void FillGridInZones(std::mt19937 &rng) {
-    std::uniform_int_distribution<int> byte(0, 255);
-    const int zone_seed = byte(rng);
+// way a cell can go, and the borders between them, appear. Zones are
+// zone_width corners wide; with near_full a fourth zone holds values around
+// 0x81, where pixels keep their value (m = 32) inside interpolated cells.
+void FillGridInZones(std::mt19937 &rng, int zone_width = 5, bool near_full = false) {
+    std::uniform_int_distribution<int> byte(0, 255), near(0x78, 0x8A);
+    const int zone_seed = byte(rng), zones = near_full ? 4 : 3;
     for (int j = 0; j < 97; ++j) {
         for (int i = 0; i < 80; ++i) {
-            const int zone = ((i / 5) * 7 + (j / 3) * 13 + zone_seed) % 3;
+            const int zone = ((i / zone_width) * 7 + (j / 3) * 13 + zone_seed) % zones;
             theDrawBlock.LightGrid[j][i] = static_cast<uint8_t>(zone == 0   ? 0
                                                                 : zone == 1 ? 0x80
-                                                                            : byte(rng));
+                                                                : zone == 2 ? byte(rng)
+                                                                            : near(rng));
         }
     }
 }
@@ -190,6 +215,157 @@ TEST_F(LightGridTest, PresentLit_MatchesTheReferenceAndLeavesTheLayerAlone) {
                 ASSERT_EQ(s.At(x, y), want.written[i] ? want.picture[i] : 0)
                     << "seed " << seed << " at " << x << "," << y;
             }
+        }
+    }
+}
+
+// The kernel paths this build and CPU can run; each is forced in turn.
+struct PathCase {
+    SimdPath path;
+    const char *name;
+};
+std::vector<PathCase> RunnablePaths() {
+    std::vector<PathCase> paths;
+    for (PathCase c : {PathCase{SimdPath::Scalar, "scalar"}, PathCase{SimdPath::Sse2, "sse2"},
+                       PathCase{SimdPath::Avx2, "avx2"}}) {
+        if (UseSimdPath(c.path)) paths.push_back(c);
+    }
+    UseSimdPath(SimdPath::Fastest);
+    return paths;
+}
+
+// The rectangles the lanes must get right, besides RandomRect's: full-width
+// bands (long runs of side-by-side cells), runs that end in a remainder of
+// cells, and rectangles cut at the right or bottom edge.
+Rect LaneRect(std::mt19937 &rng) {
+    auto pick = [&](int32_t lo, int32_t hi) {
+        return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
+    };
+    switch (pick(0, 3)) {
+        case 0:
+            return {0, 0, 1023, 767};
+        case 1: {
+            const int32_t t = pick(0, 700);
+            return {pick(0, 15), t, 1023 + pick(0, 40), t + pick(7, 120)};
+        }
+        case 2: {
+            const int32_t l = 16 * pick(0, 40);
+            return {l, 8 * pick(0, 80), l + 16 * pick(1, 23) + pick(0, 15) - 1, 767 + pick(0, 20)};
+        }
+        default:
+            return RandomRect(rng);
+    }
+}
+
+// Sets up seed's format, grid and picture; returns the ScrollOffset to set:
+// mostly views whose wrap splits a band, and some without a wrap.
+int32_t SetUpLaneSeed(RuvoOperations *op, uint32_t seed, std::mt19937 &rng) {
+    const FormatCase &f = kFormats[seed % 3];
+    op->AnalysePixelFormat(f.r, f.g, f.b);
+    constexpr int kZoneWidths[] = {1, 5, 16, 80};
+    FillGridInZones(rng, kZoneWidths[seed % 4], seed % 5 < 2);
+    FillScreenRandomly(rng);
+    return seed % 7 == 0 ? 0 : static_cast<int32_t>(rng() % 0xC0000) * 2;
+}
+
+// Every cell of the layer, its OverflowRow included.
+std::vector<uint16_t> RawScreen() {
+    return std::vector<uint16_t>(ScreenCells(), ScreenCells() + kLayerCells + kLayerWidth);
+}
+void RestoreScreen(const std::vector<uint16_t> &cells) {
+    std::copy(cells.begin(), cells.end(), ScreenCells());
+}
+
+constexpr int32_t kUntouchedWork[4] = {0x5A5A5A5A, -7, 0x1234567, -0x7FFFFFF};
+
+std::string WorkMismatch(const int32_t (&got)[4], const int32_t (&want)[4]) {
+    std::string out;
+    for (int k = 0; k < 4; ++k) {
+        if (got[k] != want[k]) {
+            out += "word " + std::to_string(k) + ": " + std::to_string(got[k]) + " want " +
+                   std::to_string(want[k]) + "; ";
+        }
+    }
+    return out;
+}
+
+// Each path, forced, gives the reference's pixels and working words and
+// exactly what the scalar path gives, on grids whose runs of interpolated
+// cells fill whole vectors, leave remainders, split at the wrap and are cut.
+TEST_F(LightGridTest, ApplyLightGrid_EveryPathMatchesTheReferenceAndTheScalarPath) {
+    const std::vector<PathCase> paths = RunnablePaths();
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937 rng(seed * 7919);
+        SetView(SetUpLaneSeed(op, seed, rng));
+        const Rect r = LaneRect(rng);
+        std::copy(std::begin(kUntouchedWork), std::end(kUntouchedWork), db->LightGridWork);
+        const std::vector<uint16_t> before = RawScreen();
+        const Shaded want = ReferenceShade(Picture(), r.left, r.top, r.right, r.bottom);
+        std::vector<uint16_t> scalar;
+        for (const PathCase &path : paths) {
+            RestoreScreen(before);
+            std::copy(std::begin(kUntouchedWork), std::end(kUntouchedWork), db->LightGridWork);
+            ASSERT_TRUE(UseSimdPath(path.path));
+            op->ApplyLightGrid(r.left, r.top, r.right, r.bottom);
+            const std::vector<uint16_t> got = Picture();
+            for (size_t i = 0; i < got.size(); ++i) {
+                ASSERT_EQ(got[i], want.picture[i])
+                    << path.name << " seed " << seed << " at " << i % 1024 << "," << i / 1024;
+            }
+            ASSERT_EQ(WorkMismatch(db->LightGridWork, want.work), "")
+                << path.name << " seed " << seed;
+            if (path.path == SimdPath::Scalar) scalar = RawScreen();
+            ASSERT_EQ(RawScreen(), scalar) << path.name << " seed " << seed;
+        }
+    }
+}
+
+TEST_F(LightGridTest, PresentLit_EveryPathMatchesTheReferenceAndTheScalarPath) {
+    const std::vector<PathCase> paths = RunnablePaths();
+    struct Mode {
+        int32_t width, height;
+    };
+    // Heights that are no multiple of 8 cut the last band.
+    constexpr Mode kModes[] = {{1024, 768}, {800, 600}, {1024, 765}, {640, 477}};
+    for (uint32_t seed = 200; seed < 232; ++seed) {
+        std::mt19937 rng(seed);
+        const Mode mode = kModes[seed % 4];
+        const FormatCase &f = kFormats[seed % 3];
+        Platform().red_mask = f.r;
+        Platform().green_mask = f.g;
+        Platform().blue_mask = f.b;
+        OpenReady(mode.width, mode.height);
+        SetView(SetUpLaneSeed(op, seed, rng));
+        const Rect r = LaneRect(rng);
+        const memory::SurfaceView surface = memory::Surface();
+        std::copy(std::begin(kUntouchedWork), std::end(kUntouchedWork), db->LightGridWork);
+        const Shaded want = ReferenceShade(Picture(), r.left, r.top, r.right, r.bottom,
+                                           surface.width, surface.height);
+        std::vector<uint16_t> scalar;
+        for (const PathCase &path : paths) {
+            // The surface memory is the test's to clear between paths.
+            std::memset(const_cast<uint8_t *>(surface.bytes), 0,
+                        static_cast<size_t>(surface.pitch) * surface.height);
+            std::copy(std::begin(kUntouchedWork), std::end(kUntouchedWork), db->LightGridWork);
+            ASSERT_TRUE(UseSimdPath(path.path));
+            StorageGuard guard;
+            guard.AllowField(offsetof(RuvoDrawBlock, LightGridWork), 16);
+            RUVO_ALLOW_FIELD(guard, SurfacePitch);
+            EXPECT_EQ(op->PresentLit(r.left, r.top, r.right, r.bottom), 0);
+            ASSERT_EQ(guard.Violations(), "") << path.name << " seed " << seed;
+            std::vector<uint16_t> shown;
+            for (int32_t y = 0; y < surface.height; ++y) {
+                for (int32_t x = 0; x < surface.width; ++x) {
+                    const size_t i = y * 1024 + x;
+                    shown.push_back(surface.At(x, y));
+                    ASSERT_EQ(surface.At(x, y), want.written[i] ? want.picture[i] : 0)
+                        << path.name << " seed " << seed << " at " << x << "," << y;
+                }
+            }
+            ASSERT_EQ(WorkMismatch(db->LightGridWork, want.work), "")
+                << path.name << " seed " << seed;
+            if (path.path == SimdPath::Scalar) scalar = shown;
+            ASSERT_EQ(shown, scalar) << path.name << " seed " << seed;
         }
     }
 }

@@ -2,8 +2,11 @@
 // conversions.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <vector>
 
+#include "display/simd_path.h"
 #include "tests/display/display_fixture.h"
 #include "tests/support/storage_guard.h"
 
@@ -241,6 +244,59 @@ TEST_F(PresentTest, ConvertColours_WorkedValuesInPlaceAndEmptyCounts) {
     op->ConvertColours(colours, colours + 1, 0);
     op->ConvertColours(colours, colours + 1, -5);
     EXPECT_EQ(colours[1], 0x03E0);
+}
+
+// The conversion step by step from the DrawBlock's fields, over one buffer
+// with src and dst at offsets into it, front to back as the loop runs: what
+// every path must give, overlap included.
+void ConvertStepByStep(const RuvoDrawBlock &b, std::vector<uint16_t> &buffer, size_t src,
+                       size_t dst, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t v = buffer[src + i];
+        const uint32_t r = ((v & 0xF800) >> (b.RedShift & 31)) & (b.RedMask & 0xFFFF);
+        const uint32_t g = (((v & 0x07E0) << 5) >> (b.GreenShift & 31)) & (b.GreenMask & 0xFFFF);
+        const uint32_t bl = (((v & 0x001F) << 11) >> (b.BlueShift & 31)) & (b.BlueMask & 0xFFFF);
+        buffer[dst + i] = static_cast<uint16_t>(v == 0xF81F ? v : r | g | bl);
+    }
+}
+
+// Each path forced, on odd formats, shift fields past 15, short and long
+// counts at every alignment, in place and with dst just before or after src.
+TEST_F(PresentTest, ConvertColours_EveryPathMatchesTheStepByStepLoop) {
+    struct Format {
+        uint32_t r, g, b;
+    };
+    const Format formats[] = {{0x7C00, 0x03E0, 0x001F},
+                              {0x001F, 0x07E0, 0xF800},
+                              {0x0F00, 0x00F0, 0x000F},
+                              {0xF000, 0x0000, 0x0001}};
+    struct Placement {
+        size_t src, dst;
+    };
+    const Placement placements[] = {{8, 200}, {9, 9}, {40, 39}, {40, 41}, {3, 30}};
+    const int32_t counts[] = {1, 7, 8, 15, 16, 17, 31, 33, 100};
+    std::mt19937 rng(11);
+    for (SimdPath path : {SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2}) {
+        if (!UseSimdPath(path)) continue;
+        for (size_t f = 0; f < std::size(formats); ++f) {
+            op->AnalysePixelFormat(formats[f].r, formats[f].g, formats[f].b);
+            if (f == 3) db->GreenShift = 20;  // a host's own field: shifts everything out
+            for (const Placement &at : placements) {
+                for (int32_t count : counts) {
+                    std::vector<uint16_t> buffer(400);
+                    for (uint16_t &c : buffer)
+                        c = rng() % 4 ? static_cast<uint16_t>(rng()) : 0xF81F;
+                    std::vector<uint16_t> want = buffer;
+                    ConvertStepByStep(*db, want, at.src, at.dst, count);
+                    op->ConvertColours(buffer.data() + at.src, buffer.data() + at.dst, count);
+                    ASSERT_EQ(buffer, want)
+                        << "path " << static_cast<int>(path) << " format " << f << " src " << at.src
+                        << " dst " << at.dst << " count " << count;
+                }
+            }
+        }
+    }
+    UseSimdPath(SimdPath::Fastest);
 }
 
 TEST_F(PresentTest, ConvertAlternateColours_ConvertsLowHalvesOnlyWithoutTheKey) {

@@ -216,6 +216,36 @@ TEST_F(LinesRectsTest, FillRect_AcrossWrapRowIsSplitBetweenEndAndStart) {
     }
 }
 
+// Full-width rectangles are filled as one run per side of the wrap: every
+// cell of their rows and no other, whatever the alignment of the run's start
+// (an odd horizontal offset C starts it between two words) and length.
+TEST_F(LinesRectsTest, FillRect_FullRowsAsLongRunsAtAnyOffset) {
+    struct Case {
+        int32_t offset, y, height;
+    };
+    const Case cases[] = {
+        {0, 0, 768},                     // the whole layer, no wrap
+        {2048 * 100 + 2 * 24, 0, 768},   // split at 668, C = 24
+        {2048 * 100 + 2 * 3, 600, 150},  // odd C: 68 rows above the wrap, 82 below
+        {2048 * 5 + 2 * 1021, 3, 700},   // the run before the wrap ends in the OverflowRow
+        {2048 * 300 + 2, 460, 9},        // 8 rows above, 1 below: a long run and a short one
+        {2048 * 700 + 2 * 5, 100, 7},    // all below the wrap, too short for the long way
+    };
+    for (const Case &c : cases) {
+        SetView(c.offset);
+        FillLayerWithPattern(Layer::Screen, 9);
+        StorageGuard guard;
+        guard.AllowLogical(Layer::Screen, {0, c.y, 1023, c.y + c.height - 1});
+        op->FillRect(-5, c.y, 2000, c.height, 0xABCD1357);
+        EXPECT_EQ(guard.Violations(), "") << c.offset << " " << c.y;
+        for (int32_t y = c.y; y < c.y + c.height; ++y) {
+            for (int32_t x = 0; x < 1024; ++x) {
+                ASSERT_EQ(At(Layer::Screen, x, y), 0x1357) << c.offset << " " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(LinesRectsTest, DrawVLine_AcrossWrapRowIsOneLineOnScreen) {
     SetView(2048 * 100);  // W = 668
     op->DrawVLine(7, 660, 20, 0x2222);
