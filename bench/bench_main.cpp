@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "bench/comparisons.h"
 
@@ -19,14 +20,19 @@ std::vector<Comparison> &Registry() {
 class RecordingReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override {
+        // A single run's time, or with repetitions the median (which then wins).
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration) {
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.str())) {
+                times[run.run_name.str()] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                times[run.run_name.str()] = run.GetAdjustedRealTime();
+                medians.insert(run.run_name.str());
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
+    std::set<std::string> medians;
 };
 
 void PrintComparisons(const std::map<std::string, double> &times) {
