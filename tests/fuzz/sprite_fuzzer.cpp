@@ -1,7 +1,8 @@
 // Fuzzes every sprite slot with arbitrary sprite bytes and arguments and
 // checks that nothing outside the clip rectangle (cut to the layer) changed,
-// in any layer or in the DrawBlock. Sprites are trusted to be framed (their
-// rows lie inside their data) and may be anything inside the rows.
+// in any layer or in the DrawBlock; then the surface blits into a host image
+// and mask buffer, checking that nothing outside their clip changed. Sprites are trusted to be
+// framed (their rows lie inside their data) and may be anything inside the rows.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -93,6 +94,43 @@ void CheckAndRestore(const State &s, const std::vector<Range> &allowed) {
 
 uint16_t Load16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
+// A host image and mask buffer of 200 x 100 cells in rows of 208, with a
+// clip rectangle inside them taken from the layer clip fields.
+constexpr int32_t kHostWidth = 200, kHostHeight = 100, kHostPitch = 208;
+constexpr uint16_t kUntouched = 0x5A5A;
+constexpr uint8_t kUntouchedByte = 0x5A;
+
+void BlitIntoHostSurfaces(const State &s, int32_t x, int32_t y, int32_t e, const void *sp) {
+    static std::vector<uint16_t> image(size_t{kHostPitch} * kHostHeight);
+    static std::vector<uint8_t> mask(size_t{kHostPitch} * kHostHeight);
+    std::fill(image.begin(), image.end(), kUntouched);
+    std::fill(mask.begin(), mask.end(), kUntouchedByte);
+    const int32_t left = uint16_t(s.db->ClipLeft) % kHostWidth,
+                  right = uint16_t(s.db->ClipRight) % kHostWidth;
+    const int32_t top = uint16_t(s.db->ClipTop) % kHostHeight,
+                  bottom = uint16_t(s.db->ClipBottom) % kHostHeight;
+    // High bits in the fields, which count by their low 16 bits only.
+    const RuvoSurfaceDesc desc{image.data(),
+                               kHostPitch,
+                               int32_t(uint32_t(left) | uint32_t(e) << 16),
+                               top,
+                               int32_t(uint32_t(right) | 0xFFFF0000u),
+                               bottom};
+    RuvoOperations &op = s.db->OperationSlot.Op;
+    op.DrawSpriteToSurface(x, y, sp, s.colours, &desc);
+    op.DrawSpriteToSurface(x, y, sp, s.blend, &desc);
+    op.BlendSpriteToSurface(x, y, e & 31, s.colours, sp, &desc);
+    op.StampSpriteMask(x, y, sp, uint32_t(e), &desc, mask.data());
+    for (int32_t r = 0; r < kHostHeight; ++r) {
+        for (int32_t c = 0; c < kHostPitch; ++c) {
+            if (c >= left && c <= right && r >= top && r <= bottom) continue;
+            const size_t i = size_t(r) * kHostPitch + c;
+            if (image[i] != kUntouched) Fail("a host image outside its clip", 2 * i);
+            if (mask[i] != kUntouchedByte) Fail("a mask buffer outside its clip", i);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ruvo::fuzz
 
@@ -162,5 +200,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     if (std::memcmp(block.data(), db, sizeof *db) != 0) Fail("the DrawBlock", 0);
     CheckAndRestore(s, allowed);
+
+    // The kind byte picks the surface coding: try the sprite as each kind too.
+    for (uint8_t kind : {sprite[8], uint8_t{0xA1}, uint8_t{0xA2}, uint8_t{0xA3}, uint8_t{0xA9}}) {
+        sprite[8] = kind;
+        BlitIntoHostSurfaces(s, x % 300 - 50, y % 160 - 30, e, sp);
+    }
+    if (std::memcmp(block.data(), db, sizeof *db) != 0) Fail("the DrawBlock", 0);
+    CheckAndRestore(s, {});
     return 0;
 }
