@@ -26,7 +26,7 @@ double Noise(int x, int y, int seed) {
 constexpr int kRoadJ = 32, kRoadI = 30;
 constexpr int kHouses[][2] = {{24, 30}, {27, 30}, {34, 30}, {37, 30}, {25, 34}, {35, 34},
                               {28, 24}, {28, 40}, {32, 26}, {32, 38}, {21, 30}, {40, 34}};
-constexpr int kLamps[][2] = {{29, 31}, {31, 33}, {25, 31}, {35, 33}, {29, 27}, {31, 37}, {39, 31}};
+constexpr int kLamps[][2] = {{28, 30}, {32, 34}, {25, 31}, {35, 33}, {29, 27}, {31, 37}, {39, 31}};
 constexpr int kWalls[][2] = {{33, 27}, {34, 27}, {35, 27}, {36, 27}, {37, 27}, {38, 27}};
 
 bool Near(const int (&list)[2], int i, int j, int d) {
