@@ -32,6 +32,7 @@ constexpr const char *kUsage =
     "  --out FILE        the last frame as PNG (default out/demo.png)\n"
     "  --frames          also write every frame (out/frames/frame-NNNN.png)\n"
     "  --window          show the scene in an SDL2 window: arrow keys scroll, Escape quits\n"
+    "                    (with --frames-count, it stops after the path)\n"
     "  --hash            print a hash of the last frame\n"
     "  --fixed-text      no timings in the picture (for a repeatable frame)\n"
     "  --library FILE    the shared library to load\n"
@@ -41,6 +42,7 @@ struct Options {
     int frames = 360;
     std::string out = "out/demo.png";
     bool every_frame = false, window = false, hash = false, fixed_text = false;
+    bool frames_given = false;  // in a window, stop after the path (else run until Escape)
     std::string library = RUVO_DEMO_LIBRARY;
     std::string font = RUVO_DEMO_FONT;
 };
@@ -63,6 +65,7 @@ Options Parse(int argc, char **argv) {
             std::exit(0);
         } else if (a == "--frames-count") {
             o.frames = std::atoi(value().c_str());
+            o.frames_given = true;
             if (o.frames < 1 || o.frames > 100000) Fail("--frames-count must be 1..100000");
         } else if (a == "--out") {
             o.out = value();
@@ -194,7 +197,8 @@ int main(int argc, char **argv) {
     double total = 0;
     int frames = 0;
     bool running = true;
-    for (int k = 1; running && (options.window || k <= options.frames); ++k) {
+    for (int k = 1; running && ((options.window && !options.frames_given) || k <= options.frames);
+         ++k) {
         const int step = (k - 1) % options.frames + 1;
         auto [px, py] = PathAt(step, options.frames);
         auto [qx, qy] = PathAt(step - 1, options.frames);
