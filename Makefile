@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. Each target first installs whatever
 # Debian packages its build needs and are missing.
-.PHONY: all test bench deps clean
+.PHONY: all test bench demo deps clean
 
 all: test
 
@@ -17,6 +17,14 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j$$(nproc)
 	build/release/bench/ruvo_bench
+
+# The demo, headless: renders its camera path and writes out/demo.png.
+# DEMO_ARGS passes options, e.g. make demo DEMO_ARGS=--window
+demo:
+	@tools/install-deps.sh demo
+	cmake --preset default
+	cmake --build --preset default -j$$(nproc) --target ruvo-demo ruvo-pack
+	build/default/demo/ruvo-demo $(DEMO_ARGS)
 
 clean:
 	rm -rf build out
