@@ -6,8 +6,8 @@ set -euo pipefail
 common=(cmake g++ make googletest binutils)
 case "${1:-test}" in
   test)  packages=("${common[@]}") ;;
-  bench) packages=("${common[@]}" libbenchmark-dev) ;;
-  ci)    packages=("${common[@]}" libbenchmark-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
+  bench) packages=("${common[@]}" libbenchmark-dev pkg-config libsdl2-dev liballegro4-dev) ;;
+  ci)    packages=("${common[@]}" libbenchmark-dev pkg-config liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
                    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64) ;;
   *) echo "usage: $0 test|bench|ci" >&2; exit 2 ;;
