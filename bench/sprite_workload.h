@@ -71,9 +71,9 @@ inline WorkloadSprite MakeSprite(int32_t width, int32_t height, std::mt19937 &rn
     s.height = height;
     s.indices.assign(size_t(width) * height, 0);
     std::vector<bool> edge(s.indices.size(), false);
-    // An outline whose margins wander slowly from row to row, about 32% of
-    // the rectangle; holes take the rest of the 40%.
-    int32_t left = width / 6, right = width / 6;
+    // An outline whose margins wander slowly from row to row, most of the
+    // 40% left out of the rectangle; holes the rest.
+    int32_t left = width / 5, right = width / 5;
     for (int32_t y = 0; y < height; ++y) {
         left = std::clamp(left + between(-2, 2), 0, width / 3);
         right = std::clamp(right + between(-2, 2), 0, width / 3);
@@ -81,8 +81,8 @@ inline WorkloadSprite MakeSprite(int32_t width, int32_t height, std::mt19937 &rn
         for (int32_t x = left; x < width - right;) {
             const int32_t kind = between(0, 99);
             int32_t span;
-            if (kind < 8) {  // a hole
-                span = between(2, 10);
+            if (kind < 14) {  // a hole
+                span = between(3, 12);
                 x += span;
                 continue;
             }

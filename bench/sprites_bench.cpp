@@ -14,7 +14,7 @@
 #include <string>
 
 #include "bench/comparisons.h"
-#include "bench/peers.h"
+#include "bench/peer_set.h"
 #include "bench/sprite_workload.h"
 #include "framestore/layers.h"
 #include "ruvodraw1024.h"
@@ -145,27 +145,8 @@ void RunContender(benchmark::State &state, const Contender &c, Set set) {
     SetCounters(state, PlacementsOf(set).size(), Drawn(PlacementsOf(set)));
 }
 
-// One of the other blitters, made once, with both sprite sets loaded: the
-// large set first, so that sprite i of the small set is size() + i.
-peers::Peer *ThePeer(const std::string &name) {
-    static std::map<std::string, std::unique_ptr<peers::Peer>> made;
-    auto found = made.find(name);
-    if (found != made.end()) return found->second.get();
-    std::unique_ptr<peers::Peer> peer = name == "SDL2" ? peers::MakeSdl2() : peers::MakeAllegro4();
-    if (peer) {
-        std::vector<peers::Picture> pictures;
-        for (const auto *sprites : {&Workload().sprites, &Workload().small}) {
-            for (const WorkloadSprite &s : *sprites) {
-                pictures.push_back({s.width, s.height, s.colours.data()});
-            }
-        }
-        peer->Load(pictures);
-    }
-    return (made[name] = std::move(peer)).get();
-}
-
 void RunPeer(benchmark::State &state, const std::string &name, peers::Mode mode, Set set) {
-    peers::Peer *peer = ThePeer(name);
+    peers::Peer *peer = LoadedPeer(name);
     if (!peer || !peer->Supports(mode)) {
         state.SkipWithError("this blitter is not available");
         return;

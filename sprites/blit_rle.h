@@ -32,10 +32,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
 #include "sprites/rle_sprite.h"
+#include "sprites/run_copy.h"
 
 namespace ruvo {
 
@@ -105,7 +107,7 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
         case RunClass::Literal:
             if constexpr (Traits::kCopiesLiterals && std::endian::native == std::endian::little) {
                 static_assert(K::kValueBytes == sizeof *cell);
-                std::memcpy(cell, p, static_cast<size_t>(n) * sizeof *cell);
+                CopyCells(cell, p, n);
             } else {
                 for (ptrdiff_t i = 0; i < n; ++i) {
                     op.Draw(cell[i], op.colours(K::Value(p + i * K::kValueBytes)), site(i));
@@ -124,7 +126,9 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
             break;
         case RunClass::Fill: {
             const auto paint = op.colours(run.value);
-            if constexpr (Traits::kBlockFill) {
+            if constexpr (Traits::kBlockFill && std::is_same_v<typename Target::Cell, uint16_t>) {
+                FillCells(cell, paint, n);
+            } else if constexpr (Traits::kBlockFill) {
                 std::fill_n(cell, n, paint);
             } else {
                 for (ptrdiff_t i = 0; i < n; ++i) op.Draw(cell[i], paint, site(i));
