@@ -38,6 +38,7 @@
 #include "framestore/pixel_math.h"
 #include "sprites/rle_sprite.h"
 #include "sprites/run_copy.h"
+#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -49,6 +50,11 @@ struct PixelSite {
 
 template <class Op>
 struct OpTraits {
+    // Runs of at least kKernelMinRun pixels go to op.kernels (when not null):
+    // literals to literal[kLiteralKernel], blended literals to
+    // literal[kBlendKernel], fills to fill[kLiteralKernel], where not null.
+    static constexpr bool kHasKernel = requires { Op::kLiteralKernel; };
+    static constexpr bool kHasBlendKernel = requires { Op::kBlendKernel; };
     static constexpr bool kUsesDepth = requires { requires Op::kUsesDepth; };
     static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
     static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
@@ -109,6 +115,15 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 static_assert(K::kValueBytes == sizeof *cell);
                 CopyCells(cell, p, n);
             } else {
+                if constexpr (Traits::kHasKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->literal[Op::kLiteralKernel] : nullptr;
+                    if (kernel && n >= kKernelMinRun) {
+                        kernel(cell, p, 0, n, op.args);
+                        p += n * K::kValueBytes;
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) {
                     op.Draw(cell[i], op.colours(K::Value(p + i * K::kValueBytes)), site(i));
                 }
@@ -117,6 +132,15 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
             break;
         case RunClass::BlendedLiteral:
             if constexpr (C == RunCoding::BlendRuns) {
+                if constexpr (Traits::kHasBlendKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->literal[Op::kBlendKernel] : nullptr;
+                    if (kernel && n >= kKernelMinRun) {
+                        kernel(cell, p, 0, n, op.args);
+                        p += n;
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) {
                     const uint16_t c = op.colours(K::Value(p + i));
                     op.Draw(cell[i], Mix50(c, cell[i], low_bits), site(i));
@@ -131,6 +155,14 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
             } else if constexpr (Traits::kBlockFill) {
                 std::fill_n(cell, n, paint);
             } else {
+                if constexpr (Traits::kHasKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->fill[Op::kLiteralKernel] : nullptr;
+                    if (kernel && n >= kKernelMinRun) {
+                        kernel(cell, nullptr, run.value, n, op.args);
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) op.Draw(cell[i], paint, site(i));
             }
             break;
