@@ -50,7 +50,8 @@ struct PixelSite {
 
 template <class Op>
 struct OpTraits {
-    // Runs of at least kKernelMinRun pixels go to op.kernels (when not null):
+    // Runs of at least kKernelMinRun pixels, or kKernelMinWindowRun with room
+    // for a kKernelWindow-cell window, go to op.kernels (when not null):
     // literals to literal[kLiteralKernel], blended literals to
     // literal[kBlendKernel], fills to fill[kLiteralKernel], where not null.
     static constexpr bool kHasKernel = requires { Op::kLiteralKernel; };
@@ -100,15 +101,25 @@ PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
 
 // Draws n (>= 1) pixels of a run from cell index pos, column x, row y.
 // Literal data is consumed from p, n values.
+// room counts the cells from pos to the right limit, data_room the bytes of
+// row data from p: what a run kernel may read and rewrite beyond the run.
 template <RunCoding C, class Op, class Target>
 inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_t n,
-                    const uint8_t *&p, ptrdiff_t pos, int32_t x, int32_t y, uint16_t low_bits) {
+                    const uint8_t *&p, ptrdiff_t pos, int32_t x, int32_t y, uint16_t low_bits,
+                    ptrdiff_t room, ptrdiff_t data_room) {
     using K = Coding<C>;
     using Traits = OpTraits<Op>;
     typename Target::Cell *cell = target.cells + pos;
     auto site = [&](ptrdiff_t i) {
         return SiteOf<Op, Target>(cell + i, x + static_cast<int32_t>(i), y);
     };
+    // The kernel of a run, where it pays: long runs, or short ones with a
+    // whole vector window of room in the clip span and the data.
+    auto worth = [&](RunKernel kernel, ptrdiff_t window_room) {
+        return kernel &&
+               (n >= kKernelMinRun || (n >= kKernelMinWindowRun && window_room >= kKernelWindow));
+    };
+    const ptrdiff_t literal_room = std::min(room, data_room);
     switch (run.cls) {
         case RunClass::Literal:
             if constexpr (Traits::kCopiesLiterals && std::endian::native == std::endian::little) {
@@ -118,8 +129,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 if constexpr (Traits::kHasKernel) {
                     const RunKernel kernel =
                         op.kernels ? op.kernels->literal[Op::kLiteralKernel] : nullptr;
-                    if (kernel && n >= kKernelMinRun) {
-                        kernel(cell, p, 0, n, op.args);
+                    if (worth(kernel, literal_room)) {
+                        kernel(cell, p, 0, n, literal_room, op.args);
                         p += n * K::kValueBytes;
                         break;
                     }
@@ -135,8 +146,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 if constexpr (Traits::kHasBlendKernel) {
                     const RunKernel kernel =
                         op.kernels ? op.kernels->literal[Op::kBlendKernel] : nullptr;
-                    if (kernel && n >= kKernelMinRun) {
-                        kernel(cell, p, 0, n, op.args);
+                    if (worth(kernel, literal_room)) {
+                        kernel(cell, p, 0, n, literal_room, op.args);
                         p += n;
                         break;
                     }
@@ -158,8 +169,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 if constexpr (Traits::kHasKernel) {
                     const RunKernel kernel =
                         op.kernels ? op.kernels->fill[Op::kLiteralKernel] : nullptr;
-                    if (kernel && n >= kKernelMinRun) {
-                        kernel(cell, nullptr, run.value, n, op.args);
+                    if (worth(kernel, room)) {
+                        kernel(cell, nullptr, run.value, n, room, op.args);
                         break;
                     }
                 }
@@ -186,7 +197,8 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
     ptrdiff_t pos = column0 + left;
     auto draw = [&](const Run &run, ptrdiff_t count) {
         const ptrdiff_t n = std::min(count, right_limit - pos);
-        DrawRun<C>(op, target, run, n, p, pos, static_cast<int32_t>(pos - column0), y, low_bits);
+        DrawRun<C>(op, target, run, n, p, pos, static_cast<int32_t>(pos - column0), y, low_bits,
+                   right_limit - pos, end - p);
         pos += n;
     };
     auto is_literal = [](const Run &run) {

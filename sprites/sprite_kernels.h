@@ -1,8 +1,8 @@
 // SIMD kernels for whole runs of the sprite operations whose pixels need
 // arithmetic: table lookups, depth tests, 50% mixes, translucency, additive
 // light, lighting, fades and shadows. The row walker (sprites/blit_rle.h)
-// hands a run of at least kKernelMinRun pixels to its operation's kernel
-// when one is chosen, and draws shorter runs, and every run on the scalar
+// hands a run to its operation's kernel when one is chosen and the run is
+// long enough (below), and draws other runs, and every run on the scalar
 // path, with the per-pixel rule of sprites/pixel_ops.h, which stays the
 // reference the kernels are tested against.
 //
@@ -41,17 +41,24 @@ enum KernelId {
 };
 
 // n >= 1 pixels from d: a literal's index bytes from src, or a fill of value.
+// room (>= n) cells from d, and for a literal as many bytes from src, may be
+// read and rewritten with their own values: a short run is one vector window
+// whose lanes past the run keep what they hold.
 using RunKernel = void (*)(uint16_t *d, const uint8_t *src, uint16_t value, ptrdiff_t n,
-                           const KernelArgs &args);
+                           ptrdiff_t room, const KernelArgs &args);
 
 struct SpriteKernels {
     RunKernel literal[kKernelCount];  // null where the kernel draws no literals
     RunKernel fill[kKernelCount];     // null where a fill is no faster in SIMD
 };
 
-// Runs shorter than this are drawn pixel by pixel: the call and the vector
-// tail would cost more than they save.
+// Runs go to a kernel from kKernelMinRun pixels, or from kKernelMinWindowRun
+// where room holds a window of kKernelWindow cells (the widest vector);
+// shorter ones are drawn pixel by pixel, the call costing more than it saves.
+// Windows for runs of 3 to 7 pixels took ApplyScreenLight from (see README).
 inline constexpr ptrdiff_t kKernelMinRun = 8;
+inline constexpr ptrdiff_t kKernelMinWindowRun = 3;
+inline constexpr ptrdiff_t kKernelWindow = 16;
 
 // The kernels of the current SIMD path (display/simd_path.h); null on the
 // scalar path.

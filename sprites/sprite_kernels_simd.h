@@ -259,21 +259,30 @@ struct Shadow {
 #define RUVO_SPRITE_KERNEL
 #endif
 
-// A rule over a whole run of n >= kKernelMinRun pixels: full vectors from the
-// start, and a last one ending at the run's end, overlapping the one before.
-// The last is computed before any store, so that the pixels of the overlap
-// are worked out from their first values both times and stored the same.
-// Runs shorter than a vector take V's narrower vectors.
+// A rule over a whole run. With n >= V::kLanes: full vectors from the start,
+// and a last one ending at the run's end, overlapping the one before; the
+// last is computed before any store, so that the pixels of the overlap are
+// worked out from their first values both times and stored the same. A
+// shorter run with room for a vector is one window whose lanes past the run
+// are stored as they were loaded; otherwise it takes V's narrower vectors
+// (n >= 8 or room >= 8 for those, as the walker ensures).
 template <class V, template <class> class Rule, bool kLiteral>
 RUVO_SPRITE_KERNEL void Run(uint16_t *d, const uint8_t *src, uint16_t value, ptrdiff_t n,
-                            const KernelArgs &a) {
+                            ptrdiff_t room, const KernelArgs &a) {
     constexpr ptrdiff_t L = V::kLanes;
-    if constexpr (!std::is_void_v<typename V::Narrow>) {
-        if (n < L) return Run<typename V::Narrow, Rule, kLiteral>(d, src, value, n, a);
-    }
     using R = Rule<V>;
     const Values<V, kLiteral> values{src, value};
     uint16_t *z = d + a.depth_reach;
+    if (n < L) {
+        if constexpr (!std::is_void_v<typename V::Narrow>) {
+            if (room < L) return Run<typename V::Narrow, Rule, kLiteral>(d, src, value, n, room, a);
+        }
+        const typename V::Vec inside = V::Gt(V::Set(static_cast<uint16_t>(n)), V::Iota());
+        const Out<V> out = R::Step(a, d, z, values, 0);
+        V::Store(d, Common<V>::Select(inside, out.d, V::Load(d)));
+        if constexpr (R::kWritesDepth) V::Store(z, Common<V>::Select(inside, out.z, V::Load(z)));
+        return;
+    }
     auto put = [&](ptrdiff_t i, const Out<V> &out) {
         V::Store(d + i, out.d);
         if constexpr (R::kWritesDepth) V::Store(z + i, out.z);

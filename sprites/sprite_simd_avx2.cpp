@@ -51,6 +51,9 @@ struct Avx2 {
         lo = PackLow(a, b);
         hi = PackLow(_mm256_srli_epi32(a, 16), _mm256_srli_epi32(b, 16));
     }
+    static Vec Iota() {
+        return _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    }
     static Vec Set(uint16_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
     static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
     static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }

@@ -38,6 +38,7 @@ struct Sse2 {
         lo = _mm_load_si128(reinterpret_cast<const Vec *>(l));
         hi = _mm_load_si128(reinterpret_cast<const Vec *>(h));
     }
+    static Vec Iota() { return _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7); }
     static Vec Set(uint16_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
     static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
     static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
