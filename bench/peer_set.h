@@ -10,8 +10,8 @@
 
 namespace ruvo::bench {
 
-// "SDL2" or "Allegro4", with both sprite sets loaded: the large set first,
-// so that sprite i of the small set is Workload().sprites.size() + i. Null
+// "SDL2" or "Allegro4", with the sprite sets loaded in turn: the large set,
+// the small one, the dot (FirstOf() gives where each starts). Null
 // when the library cannot start.
 inline peers::Peer *LoadedPeer(const std::string &name) {
     static std::map<std::string, std::unique_ptr<peers::Peer>> made;
@@ -20,7 +20,7 @@ inline peers::Peer *LoadedPeer(const std::string &name) {
     std::unique_ptr<peers::Peer> peer = name == "SDL2" ? peers::MakeSdl2() : peers::MakeAllegro4();
     if (peer) {
         std::vector<peers::Picture> pictures;
-        for (const auto *sprites : {&Workload().sprites, &Workload().small}) {
+        for (const auto *sprites : {&Workload().sprites, &Workload().small, &Workload().dots}) {
             for (const WorkloadSprite &s : *sprites) {
                 pictures.push_back({s.width, s.height, s.colours.data()});
             }

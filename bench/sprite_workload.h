@@ -43,10 +43,12 @@ struct Placement {
 struct SpriteWorkload {
     std::vector<WorkloadSprite> sprites;  // 64, 32x32 to 128x128
     std::vector<WorkloadSprite> small;    // 16, all 32x32
+    std::vector<WorkloadSprite> dots;     // 1, a single drawn pixel
     // unclipped: all inside the layer; clipped: the same with every fourth
     // across an edge (each edge in turn); frame: 300 placements, a quarter
-    // clipped; small_placements: of the 32x32 set, all inside.
-    std::vector<Placement> unclipped, clipped, frame, small_placements;
+    // clipped; small_placements: of the 32x32 set, all inside; dot_placements:
+    // the dot, 256 times inside (what a call costs beyond its pixels).
+    std::vector<Placement> unclipped, clipped, frame, small_placements, dot_placements;
 };
 
 // The colour table every index sprite draws through; it never holds the
@@ -176,6 +178,22 @@ inline const SpriteWorkload &Workload() {
         w.clipped = Placements(w.sprites, 192, true, at);
         w.frame = Placements(w.sprites, 300, true, rng);
         w.small_placements = Placements(w.small, 256, false, rng);
+        WorkloadSprite dot = MakeSprite(1, 1, rng);
+        dot.indices = {7};
+        dot.colours = {Colours()[7]};
+        for (int e = 0; e < kEncodings; ++e) {
+            assets::SpriteImage image(1, 1);
+            const bool blended = e == kAllBlended;
+            image.Set(0, 0,
+                      e == kColourRuns ? Colours()[7]
+                      : e == kMaskRuns ? 0
+                                       : 7,
+                      blended ? assets::Cover::Blended : assets::Cover::Opaque);
+            dot.encoded[e] =
+                assets::EncodeSprite(image, e == kAllBlended ? RunCoding::BlendRuns : RunCoding(e));
+        }
+        w.dots.push_back(std::move(dot));
+        w.dot_placements = Placements(w.dots, 256, false, rng);
         return w;
     }();
     return workload;

@@ -111,15 +111,26 @@ void SetCounters(benchmark::State &state, size_t sprites, int64_t pixels) {
 }
 
 // The sprite sets and placements of the three runs of each contender.
-enum class Set { Unclipped, Clipped, Small };
+enum class Set { Unclipped, Clipped, Small, Dot };
 
 const std::vector<Placement> &PlacementsOf(Set set) {
     const SpriteWorkload &w = Workload();
-    return set == Set::Small ? w.small_placements : set == Set::Clipped ? w.clipped : w.unclipped;
+    switch (set) {
+        case Set::Small:
+            return w.small_placements;
+        case Set::Dot:
+            return w.dot_placements;
+        case Set::Clipped:
+            return w.clipped;
+        default:
+            return w.unclipped;
+    }
 }
 
 const std::vector<WorkloadSprite> &SpritesOf(Set set) {
-    return set == Set::Small ? Workload().small : Workload().sprites;
+    return set == Set::Small ? Workload().small
+           : set == Set::Dot ? Workload().dots
+                             : Workload().sprites;
 }
 
 const std::vector<Placement> &Placements(bool clipped) {
@@ -151,7 +162,8 @@ void RunPeer(benchmark::State &state, const std::string &name, peers::Mode mode,
         state.SkipWithError("this blitter is not available");
         return;
     }
-    const int32_t first = set == Set::Small ? int32_t(Workload().sprites.size()) : 0;
+    const auto large = int32_t(Workload().sprites.size()), small = int32_t(Workload().small.size());
+    const int32_t first = set == Set::Small ? large : set == Set::Dot ? large + small : 0;
     for (auto _ : state) {
         for (const Placement &p : PlacementsOf(set)) peer->Draw(mode, first + p.sprite, p.x, p.y);
         benchmark::ClobberMemory();
@@ -208,7 +220,10 @@ void BM_KeyedLoop(benchmark::State &state, bool clipped) {
 }
 
 const char *Suffix(Set set) {
-    return set == Set::Small ? "/small32" : set == Set::Clipped ? "/clipped" : "/unclipped";
+    return set == Set::Small     ? "/small32"
+           : set == Set::Dot     ? "/dot"
+           : set == Set::Clipped ? "/clipped"
+                                 : "/unclipped";
 }
 
 std::string Name(const std::string &what, Set set) { return "BM_" + what + Suffix(set); }
@@ -236,8 +251,9 @@ void Versus(const char *slot, const char *peer, const char *label, double target
 }
 
 const bool registered = [] {
-    for (Set set : {Set::Unclipped, Set::Clipped, Set::Small}) {
-        if (set != Set::Small) {
+    for (Set set : {Set::Unclipped, Set::Clipped, Set::Small, Set::Dot}) {
+        const bool per_sprite = set == Set::Small || set == Set::Dot;
+        if (!per_sprite) {
             const bool clipped = set == Set::Clipped;
             const std::string lookup = Name("LookupLoop", set), keyed = Name("KeyedLoop", set);
             benchmark::RegisterBenchmark(lookup.c_str(), BM_LookupLoop, clipped);
@@ -245,12 +261,11 @@ const bool registered = [] {
         }
         for (const Contender &c : kContenders) {
             // Per-sprite cost is measured for the plain screen blits only.
-            if (set == Set::Small && c.coding != kI && c.coding != kC) continue;
-            if (set == Set::Small && !c.plain) continue;
+            if (per_sprite && ((c.coding != kI && c.coding != kC) || !c.plain)) continue;
             benchmark::RegisterBenchmark(OurName(c.name, set).c_str(), RunContender, c, set);
         }
         for (const PeerRun &r : kPeerRuns) {
-            if (set == Set::Small && r.mode != peers::Mode::Plain) continue;
+            if (per_sprite && r.mode != peers::Mode::Plain) continue;
             benchmark::RegisterBenchmark(PeerName(r.peer, r.label, set).c_str(), RunPeer,
                                          std::string(r.peer), r.mode, set);
         }
@@ -284,12 +299,18 @@ const bool registered = [] {
         ComparePerPixel(PeerName(r.peer, r.label, Set::Clipped),
                         PeerName(r.peer, r.label, Set::Unclipped));
     }
-    // Per-sprite cost on 32x32 sprites.
-    Compare(OurName("DrawScreenColourSprite", Set::Small), PeerName("SDL2", "Plain", Set::Small),
-            0.65);
-    Compare(OurName("DrawScreenSprite", Set::Small), PeerName("SDL2", "Plain", Set::Small), 0.65);
-    Compare(OurName("DrawScreenColourSprite", Set::Small),
-            PeerName("Allegro4", "Plain", Set::Small), 0.65);
+    // What a call costs beyond its pixels: one-pixel sprites.
+    for (const char *slot : {"DrawScreenColourSprite", "DrawScreenSprite"}) {
+        for (const char *peer : {"SDL2", "Allegro4"}) {
+            Compare(OurName(slot, Set::Dot), PeerName(peer, "Plain", Set::Dot), 0.65);
+        }
+    }
+    // Per-sprite time on 32x32 sprites.
+    for (const char *slot : {"DrawScreenColourSprite", "DrawScreenSprite"}) {
+        for (const char *peer : {"SDL2", "Allegro4"}) {
+            Compare(OurName(slot, Set::Small), PeerName(peer, "Plain", Set::Small));
+        }
+    }
     // The per-pixel loops.
     for (Set set : {Set::Unclipped, Set::Clipped}) {
         for (const Contender &c : kContenders) {
