@@ -22,31 +22,52 @@ class RecordingReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run> &runs) override {
         // A single run's time, or with repetitions the median (which then wins).
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.str())) {
-                times[run.run_name.str()] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times[run.run_name.str()] = run.GetAdjustedRealTime();
-                medians.insert(run.run_name.str());
+            const std::string name = run.run_name.str();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type == Run::RT_Iteration && !medians.count(name)) || median) {
+                times[name] = run.GetAdjustedRealTime();
+                auto pixels = run.counters.find("pixels");
+                if (pixels != run.counters.end()) rates[name] = pixels->second.value;
+                if (median) medians.insert(name);
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
+    std::map<std::string, double> rates;  // drawn pixels per second, where counted
     std::set<std::string> medians;
 };
 
-void PrintComparisons(const std::map<std::string, double> &times) {
-    std::printf("\n%-44s %-36s %8s %8s\n", "operation", "baseline (same run)", "ratio", "target");
+// Mpixel/s of a run, or "-" where it counts no pixels.
+std::string Rate(const std::map<std::string, double> &rates, const std::string &name) {
+    auto r = rates.find(name);
+    if (r == rates.end()) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", r->second / 1e6);
+    return text;
+}
+
+// Ratios of times (lower is faster); per-pixel comparisons divide by the
+// pixels drawn. Mpixel/s of both sides where counted.
+void PrintComparisons(const RecordingReporter &r) {
+    std::printf("\n%-48s %-44s %8s %8s %8s %s\n", "operation", "baseline (same run)", "Mpx/s",
+                "base", "ratio", "target");
     for (const Comparison &c : Comparisons()) {
-        auto op = times.find(c.operation), base = times.find(c.baseline);
-        if (op == times.end() || base == times.end()) continue;  // filtered out
-        const double ratio = op->second / base->second;
+        auto op = r.times.find(c.operation), base = r.times.find(c.baseline);
+        if (op == r.times.end() || base == r.times.end()) continue;  // filtered out
+        double ratio = op->second / base->second;
+        if (c.per_pixel) {
+            auto op_rate = r.rates.find(c.operation), base_rate = r.rates.find(c.baseline);
+            if (op_rate == r.rates.end() || base_rate == r.rates.end()) continue;
+            ratio = base_rate->second / op_rate->second;
+        }
         char target[32] = "";
         if (c.target > 0) {
             std::snprintf(target, sizeof target, "<=%.2f %s", c.target,
                           ratio <= c.target ? "met" : "MISSED");
         }
-        std::printf("%-44s %-36s %8.3f %s\n", c.operation.c_str(), c.baseline.c_str(), ratio,
+        std::printf("%-48s %-44s %8s %8s %8.3f %s\n", c.operation.c_str(), c.baseline.c_str(),
+                    Rate(r.rates, c.operation).c_str(), Rate(r.rates, c.baseline).c_str(), ratio,
                     target);
     }
 }
@@ -55,6 +76,11 @@ void PrintComparisons(const std::map<std::string, double> &times) {
 
 bool Compare(const std::string &operation, const std::string &baseline, double target) {
     Registry().push_back({operation, baseline, target});
+    return true;
+}
+
+bool ComparePerPixel(const std::string &operation, const std::string &baseline, double target) {
+    Registry().push_back({operation, baseline, target, true});
     return true;
 }
 
@@ -67,7 +93,7 @@ int main(int argc, char **argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ruvo::bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    ruvo::bench::PrintComparisons(reporter.times);
+    ruvo::bench::PrintComparisons(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -9,13 +9,18 @@
 namespace ruvo::bench {
 
 struct Comparison {
-    std::string operation;  // benchmark name
-    std::string baseline;   // benchmark name of the baseline in the same run
-    double target;          // the ratio operation/baseline (by time) to stay within; 0 for none
+    std::string operation;   // benchmark name
+    std::string baseline;    // benchmark name of the baseline in the same run
+    double target;           // the ratio operation/baseline (by time) to stay within; 0 for none
+    bool per_pixel = false;  // the ratio of times per drawn pixel ("pixels" counters)
 };
 
 // Registers a comparison at static-initialisation time; returns true.
 bool Compare(const std::string &operation, const std::string &baseline, double target = 0);
+
+// The same by time per drawn pixel: for runs that draw different pixel counts
+// (clipped against unclipped). Equal to Compare() for equal work.
+bool ComparePerPixel(const std::string &operation, const std::string &baseline, double target = 0);
 
 const std::vector<Comparison> &Comparisons();
 

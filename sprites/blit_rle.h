@@ -32,10 +32,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
 #include "sprites/rle_sprite.h"
+#include "sprites/run_copy.h"
+#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -47,6 +50,12 @@ struct PixelSite {
 
 template <class Op>
 struct OpTraits {
+    // Runs of at least kKernelMinRun pixels, or kKernelMinWindowRun with room
+    // for a kKernelWindow-cell window, go to op.kernels (when not null):
+    // literals to literal[kLiteralKernel], blended literals to
+    // literal[kBlendKernel], fills to fill[kLiteralKernel], where not null.
+    static constexpr bool kHasKernel = requires { Op::kLiteralKernel; };
+    static constexpr bool kHasBlendKernel = requires { Op::kBlendKernel; };
     static constexpr bool kUsesDepth = requires { requires Op::kUsesDepth; };
     static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
     static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
@@ -92,21 +101,40 @@ PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
 
 // Draws n (>= 1) pixels of a run from cell index pos, column x, row y.
 // Literal data is consumed from p, n values.
+// room counts the cells from pos to the right limit, data_room the bytes of
+// row data from p: what a run kernel may read and rewrite beyond the run.
 template <RunCoding C, class Op, class Target>
 inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_t n,
-                    const uint8_t *&p, ptrdiff_t pos, int32_t x, int32_t y, uint16_t low_bits) {
+                    const uint8_t *&p, ptrdiff_t pos, int32_t x, int32_t y, uint16_t low_bits,
+                    ptrdiff_t room, ptrdiff_t data_room) {
     using K = Coding<C>;
     using Traits = OpTraits<Op>;
     typename Target::Cell *cell = target.cells + pos;
     auto site = [&](ptrdiff_t i) {
         return SiteOf<Op, Target>(cell + i, x + static_cast<int32_t>(i), y);
     };
+    // The kernel of a run, where it pays: long runs, or short ones with a
+    // whole vector window of room in the clip span and the data.
+    auto worth = [&](RunKernel kernel, ptrdiff_t window_room) {
+        return kernel &&
+               (n >= kKernelMinRun || (n >= kKernelMinWindowRun && window_room >= kKernelWindow));
+    };
+    const ptrdiff_t literal_room = std::min(room, data_room);
     switch (run.cls) {
         case RunClass::Literal:
             if constexpr (Traits::kCopiesLiterals && std::endian::native == std::endian::little) {
                 static_assert(K::kValueBytes == sizeof *cell);
-                std::memcpy(cell, p, static_cast<size_t>(n) * sizeof *cell);
+                CopyCells(cell, p, n);
             } else {
+                if constexpr (Traits::kHasKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->literal[Op::kLiteralKernel] : nullptr;
+                    if (worth(kernel, literal_room)) {
+                        kernel(cell, p, 0, n, literal_room, op.args);
+                        p += n * K::kValueBytes;
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) {
                     op.Draw(cell[i], op.colours(K::Value(p + i * K::kValueBytes)), site(i));
                 }
@@ -115,6 +143,15 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
             break;
         case RunClass::BlendedLiteral:
             if constexpr (C == RunCoding::BlendRuns) {
+                if constexpr (Traits::kHasBlendKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->literal[Op::kBlendKernel] : nullptr;
+                    if (worth(kernel, literal_room)) {
+                        kernel(cell, p, 0, n, literal_room, op.args);
+                        p += n;
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) {
                     const uint16_t c = op.colours(K::Value(p + i));
                     op.Draw(cell[i], Mix50(c, cell[i], low_bits), site(i));
@@ -124,9 +161,19 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
             break;
         case RunClass::Fill: {
             const auto paint = op.colours(run.value);
-            if constexpr (Traits::kBlockFill) {
+            if constexpr (Traits::kBlockFill && std::is_same_v<typename Target::Cell, uint16_t>) {
+                FillCells(cell, paint, n);
+            } else if constexpr (Traits::kBlockFill) {
                 std::fill_n(cell, n, paint);
             } else {
+                if constexpr (Traits::kHasKernel) {
+                    const RunKernel kernel =
+                        op.kernels ? op.kernels->fill[Op::kLiteralKernel] : nullptr;
+                    if (worth(kernel, room)) {
+                        kernel(cell, nullptr, run.value, n, room, op.args);
+                        break;
+                    }
+                }
                 for (ptrdiff_t i = 0; i < n; ++i) op.Draw(cell[i], paint, site(i));
             }
             break;
@@ -150,7 +197,8 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
     ptrdiff_t pos = column0 + left;
     auto draw = [&](const Run &run, ptrdiff_t count) {
         const ptrdiff_t n = std::min(count, right_limit - pos);
-        DrawRun<C>(op, target, run, n, p, pos, static_cast<int32_t>(pos - column0), y, low_bits);
+        DrawRun<C>(op, target, run, n, p, pos, static_cast<int32_t>(pos - column0), y, low_bits,
+                   right_limit - pos, end - p);
         pos += n;
     };
     auto is_literal = [](const Run &run) {

@@ -3,6 +3,10 @@
 // (Draw, its formula in the comment above it) and its compile-time traits.
 // Everything an operation needs from the DrawBlock is taken at the call.
 //
+// Operations with run kernels (sprites/sprite_kernels.h) name them by
+// kLiteralKernel (and kBlendKernel) and carry the chosen table and its
+// arguments; with kernels null every pixel takes the rule here.
+//
 // Depth values hold a depth number in bits 5..15 and flags in bits 0..4.
 // Bit 1 marks pixels that stamped sprites shade; shadows fall only where none
 // of 0x8007 is set.
@@ -13,6 +17,7 @@
 
 #include "framestore/pixel_math.h"
 #include "sprites/blit_rle.h"
+#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -80,6 +85,10 @@ struct Plain {
     static constexpr bool kCopiesLiterals = std::is_same_v<Colours, OwnColours>;
     Colours colours;
     void Draw(uint16_t &d, uint16_t c, const PixelSite &) const { d = c; }
+    static constexpr KernelId kLiteralKernel = kLookupKernel;
+    static constexpr KernelId kBlendKernel = kMix50Kernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Stamp keeping flags: z' = key | (z & 3); d = (z & 2) ? ((c & ~low) >> 1) + tint : c.
@@ -116,6 +125,10 @@ struct DepthTested {
     void Draw(uint16_t &d, uint16_t c, const PixelSite &at) const {
         if (PassesDepthTest(at.depth, key)) d = c;
     }
+    static constexpr KernelId kLiteralKernel = kTestedLookupKernel;
+    static constexpr KernelId kBlendKernel = kTestedMix50Kernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Checkerboard: d = c where x + y + ScrollOffset / 2 is even or the depth test passes.
@@ -144,6 +157,9 @@ struct Translucent {
         if ((w & 0xFF) == 31 || !PassesDepthTest(at.depth, key)) return;
         d = static_cast<uint16_t>(ScaleBy32nds(d, w, s) + e);
     }
+    static constexpr KernelId kLiteralKernel = kTranslucentKernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Additive, depth-tested: d = AddSaturating(c, d).
@@ -154,6 +170,9 @@ struct Additive {
     void Draw(uint16_t &d, uint16_t c, const PixelSite &at) const {
         if (PassesDepthTest(at.depth, key)) d = AddSaturating(c, d, high_bits, red, green, blue);
     }
+    static constexpr KernelId kLiteralKernel = kAdditiveKernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Light, depth-tested: d = ApplyLightLevel(d, k).
@@ -165,6 +184,9 @@ struct Light {
     void Draw(uint16_t &d, uint32_t k, const PixelSite &at) const {
         if (PassesDepthTest(at.depth, key)) d = ApplyLightLevel(d, k, s);
     }
+    static constexpr KernelId kLiteralKernel = kLightKernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Faded: d = fold(((spread(c) x (31 - a)) >> 5) & S) + fold(((spread(d) x a) >> 5) & S).
@@ -174,6 +196,9 @@ struct Faded {
     void Draw(uint16_t &d, uint16_t c, const PixelSite &) const {
         d = static_cast<uint16_t>(ScaleBy32nds(c, 31u - weight, s) + ScaleBy32nds(d, weight, s));
     }
+    static constexpr KernelId kLiteralKernel = kFadedKernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 // Shadow: where z & 0x8007 == 0, z' = z | flags and d = ((d & ~low) >> 1) + tint.
@@ -187,6 +212,9 @@ struct Shadow {
         *at.depth = static_cast<uint16_t>(v | flags);
         d = HalveTint(d, not_low_bits, tint);
     }
+    static constexpr KernelId kLiteralKernel = kShadowKernel;
+    const SpriteKernels *kernels = nullptr;
+    KernelArgs args{};
 };
 
 }  // namespace ruvo

@@ -8,9 +8,9 @@ common=(cmake g++ make googletest binutils)
 toolkit=(pkg-config libpng-dev libfreetype-dev fonts-dejavu-core libimagequant-dev)
 case "${1:-test}" in
   test)  packages=("${common[@]}" "${toolkit[@]}") ;;
-  bench) packages=("${common[@]}" libbenchmark-dev) ;;
+  bench) packages=("${common[@]}" libbenchmark-dev pkg-config libsdl2-dev liballegro4-dev) ;;
   demo)  packages=("${common[@]}" "${toolkit[@]}" libsdl2-dev) ;;
-  ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
+  ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
                    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64) ;;
   *) echo "usage: $0 test|bench|demo|ci" >&2; exit 2 ;;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 
+#include "display/simd_path.h"
 #include "tests/support/sprite_fixture.h"
 #include "tools/assets/synthetic_sprites.h"
 
@@ -163,6 +164,32 @@ class SpriteReferenceTest : public SpriteTest {
     std::mt19937 rng_;
     uint32_t blend[256] = {};
 };
+
+// The same on every run-kernel path: the per-pixel rules alone, SSE2 and AVX2.
+class SpriteKernelPathTest : public SpriteReferenceTest,
+                             public ::testing::WithParamInterface<SimdPath> {
+  protected:
+    void TearDown() override {
+        UseSimdPath(SimdPath::Fastest);
+        SpriteReferenceTest::TearDown();
+    }
+};
+
+TEST_P(SpriteKernelPathTest, EverySlotMatchesThePlainReference) {
+    if (!UseSimdPath(GetParam())) GTEST_SKIP() << "this CPU or build lacks the path";
+    for (uint32_t seed = 101; seed <= 124; ++seed) {
+        RunSeed(seed);
+        if (HasFatalFailure()) return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SpriteKernelPathTest,
+                         ::testing::Values(SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2),
+                         [](const auto &info) {
+                             return info.param == SimdPath::Scalar ? std::string("Scalar")
+                                    : info.param == SimdPath::Sse2 ? std::string("Sse2")
+                                                                   : std::string("Avx2");
+                         });
 
 TEST_F(SpriteReferenceTest, EverySlotMatchesThePlainReference) {
     if (const char *replay = std::getenv("RUVO_REPLAY_SEED")) {
