@@ -13,6 +13,7 @@
 
 #include "bench/comparisons.h"
 #include "bench/sprite_workload.h"
+#include "tools/assets/synthetic_sprites.h"
 #include "ruvodraw1024.h"
 
 namespace ruvo::bench {
@@ -34,14 +35,14 @@ const BenchFont &TheFont() {
         RuvoFont tables{};
         std::mt19937 rng(11);
         for (int c = 0; c < 256; ++c) {
-            assets::SyntheticSpec spec;
-            spec.width = 5 + int32_t(rng() % 8);
-            spec.height = 14;
-            spec.transparent_share = 0.35;
-            font.images[c] = assets::SyntheticImage(spec, rng());
+            assets::SyntheticShape shape;
+            shape.width = 5 + int32_t(rng() % 8);
+            shape.height = 14;
+            shape.transparent_share = 0.35;
+            font.images[c] = assets::SyntheticImage(shape, rng());
             const auto sprite = assets::EncodeSprite(font.images[c], RunCoding::IndexRuns);
             tables.GlyphOffset[c] = static_cast<uint32_t>(bytes.size());
-            tables.Advance[c][0] = static_cast<uint8_t>(spec.width + 1);
+            tables.Advance[c][0] = static_cast<uint8_t>(shape.width + 1);
             bytes.insert(bytes.end(), sprite.begin(), sprite.end());
         }
         std::memcpy(bytes.data(), &tables, sizeof tables);
@@ -192,7 +193,7 @@ void BM_SurfaceBlit(benchmark::State &state, SurfaceKind k) {
     for (auto &e : blend) e = (rng() % 32) << 19 | (rng() & 0x39E7);
     HostSurface surface;
     int64_t drawn = 0;
-    for (const Placement &p : w.unclipped) drawn += p.drawn[int(info.coding)];
+    for (const Placement &p : w.unclipped) drawn += p.drawn;
     for (auto _ : state) {
         for (const Placement &p : w.unclipped) {
             const uint8_t *s = sprites[p.sprite].data();

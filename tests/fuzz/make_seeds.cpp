@@ -27,12 +27,12 @@ int main(int argc, char **argv) {
     int n = 0;
     for (int coding = 0; coding < 4; ++coding) {
         for (uint32_t seed = 1; seed <= 3; ++seed) {
-            assets::SyntheticSpec spec;
-            spec.width = int32_t(8 + 17 * seed);
-            spec.height = int32_t(4 + 9 * seed);
-            spec.coding = RunCoding(coding);
+            assets::SyntheticShape shape;
+            shape.width = int32_t(8 + 17 * seed);
+            shape.height = int32_t(4 + 9 * seed);
+            shape.coding = RunCoding(coding);
             const std::vector<uint8_t> sprite =
-                assets::EncodeSprite(assets::SyntheticImage(spec, seed), spec.coding);
+                assets::EncodeSprite(assets::SyntheticImage(shape, seed), shape.coding);
             for (const Place &p : places) {
                 std::vector<uint8_t> input(fuzz::kArgumentBytes, 0);
                 auto put16 = [&input](int at, uint16_t v) {

@@ -119,20 +119,20 @@ class SpriteReferenceTest : public SpriteTest {
         for (const SpriteSlot &slot : kSpriteSlots) {
             RandomClip();
             const ClipRect clip = LayerClip16();
-            assets::SyntheticSpec spec;
-            spec.width = 1 + Below(Below(8) == 0 ? 300 : 80);
-            spec.height = Below(60);
-            spec.coding = slot.coding;
-            spec.transparent_share = Below(60) / 100.0;
-            assets::SpriteImage image = assets::SyntheticImage(spec, rng_());
+            assets::SyntheticShape shape;
+            shape.width = 1 + Below(Below(8) == 0 ? 300 : 80);
+            shape.height = Below(60);
+            shape.coding = slot.coding;
+            shape.transparent_share = Below(60) / 100.0;
+            assets::SpriteImage image = assets::SyntheticImage(shape, rng_());
             image.x_offset = int32_t(Below(41)) - 20;
             image.y_offset = int32_t(Below(41)) - 20;
             const std::vector<uint8_t> sprite = assets::EncodeSprite(image, slot.coding);
 
             SpriteCall call;
-            call.x = Near(clip.left, clip.right, spec.width) - image.x_offset;
-            call.y = Near(clip.top, clip.bottom, spec.height) - image.y_offset;
-            if (Below(8) == 0) call.y = db->WrapRow - int32_t(Below(spec.height + 1));
+            call.x = Near(clip.left, clip.right, shape.width) - image.x_offset;
+            call.y = Near(clip.top, clip.bottom, shape.height) - image.y_offset;
+            if (Below(8) == 0) call.y = db->WrapRow - int32_t(Below(shape.height + 1));
             switch (slot.extra) {
                 case Extra::Depth:
                     call.extra = depth_arg + int32_t(Below(3)) - 1;

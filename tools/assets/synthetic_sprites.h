@@ -9,7 +9,7 @@
 
 namespace ruvo::assets {
 
-struct SyntheticSpec {
+struct SyntheticShape {
     int32_t width = 64, height = 64;
     double transparent_share = 0.4;  // about this share of the pixels is not drawn
     RunCoding coding = RunCoding::IndexRuns;
@@ -17,6 +17,6 @@ struct SyntheticSpec {
 
 // Values are indices 0..255 (0 only in literals, where it is drawn), 16-bit
 // colours (the colour key included) or, for MaskRuns, 0.
-SpriteImage SyntheticImage(const SyntheticSpec &spec, uint32_t seed);
+SpriteImage SyntheticImage(const SyntheticShape &shape, uint32_t seed);
 
 }  // namespace ruvo::assets
