@@ -13,8 +13,8 @@
 
 #include "bench/comparisons.h"
 #include "bench/sprite_workload.h"
-#include "tools/assets/synthetic_sprites.h"
 #include "ruvodraw1024.h"
+#include "tools/assets/synthetic_sprites.h"
 
 namespace ruvo::bench {
 namespace {
