@@ -58,8 +58,9 @@ RgbaImage TestImage() {
     for (int y = 0; y < im.height; ++y) {
         for (int x = 0; x < im.width; ++x) {
             uint8_t *p = im.At(x, y);
-            const assets::Rgb c = assets::FromRgb565(assets::ToRgb565(
-                {uint8_t(x < 70 ? 200 : (x / 10 * 37) & 0xFF), uint8_t(y * 28), uint8_t(x % 3 * 90)}));
+            const assets::Rgb c =
+                assets::FromRgb565(assets::ToRgb565({uint8_t(x < 70 ? 200 : (x / 10 * 37) & 0xFF),
+                                                     uint8_t(y * 28), uint8_t(x % 3 * 90)}));
             p[0] = c.r, p[1] = c.g, p[2] = c.b;
             p[3] = (x + 2 * y) % 11 == 0 ? 0 : (x % 17 == 5 ? 128 : 255);
             if (x == 30 && y == 4) p[0] = 255, p[1] = 0, p[2] = 255, p[3] = 255;  // the key
@@ -103,7 +104,8 @@ TEST_F(Files, TileKeepsTheDiamondAndItsPalette) {
     RgbaImage im(63, 32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 63; ++x) {
-            const assets::Rgb c = assets::FromRgb565(uint16_t((x / 8 * 4) << 11 | (y / 4 * 8) << 5 | 9));
+            const assets::Rgb c =
+                assets::FromRgb565(uint16_t((x / 8 * 4) << 11 | (y / 4 * 8) << 5 | 9));
             uint8_t *p = im.At(x, y);
             p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = 255;
         }
