@@ -120,6 +120,7 @@ const MalformedRow kRows[] = {
      RunCoding::ColourRuns,
      {0x01, 0x01, 0x40, 0x84, 0x02},
      "a...."},
+    {"drawing runs of count 0", RunCoding::BlendRuns, {0x80, 5, 0x00, 0x02, 3, 4}, "cd..."},
     {"a colour literal with 3 bytes left",
      RunCoding::ColourRuns,
      {0x7F, 0x03, 0x40, 0x04, 0x40, 0x05},
