@@ -2,12 +2,15 @@
 // checks that nothing outside the clip rectangle (cut to the layer) changed,
 // in any layer or in the DrawBlock; then the surface blits into a host image
 // and mask buffer, checking that nothing outside their clip changed. Sprites are trusted to be
-// framed (their rows lie inside their data) and may be anything inside the rows.
+// framed (their rows lie inside their data) and may be anything inside the rows. The library
+// gets each sprite in an allocation of exactly its size, so a read past its last row is an
+// AddressSanitizer report.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "framestore/layers.h"
@@ -18,9 +21,6 @@
 
 namespace ruvo::fuzz {
 namespace {
-
-// Longest read past a row's end: a literal code and 127 colours.
-constexpr size_t kReadSlack = 512;
 
 struct State {
     RuvoDrawBlock *db;
@@ -158,20 +158,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint32_t extra;
     std::memcpy(&extra, data + 4, 4);
 
-    // The sprite, framed: the row count cut to the rows whose bytes are all there.
-    std::vector<uint8_t> sprite(data + kArgumentBytes, data + size);
-    if (sprite.size() < size_t{kSpriteHeaderBytes}) sprite.resize(kSpriteHeaderBytes, 0);
+    // The sprite, framed: the row count cut to the rows whose bytes are all there. Its own
+    // allocation, of exactly its size (a short header is completed with zeros).
+    const size_t sprite_size = std::max(size - kArgumentBytes, size_t{kSpriteHeaderBytes});
+    const std::unique_ptr<uint8_t[]> owned(new uint8_t[sprite_size]());
+    uint8_t *sprite = owned.get();
+    std::memcpy(sprite, data + kArgumentBytes, size - kArgumentBytes);
     size_t pos = kSpriteHeaderBytes;
     uint16_t rows = 0;
-    while (rows < Load16(sprite.data() + 6) && pos + 2 <= sprite.size() &&
-           pos + 2 + Load16(sprite.data() + pos) <= sprite.size()) {
-        pos += 2 + Load16(sprite.data() + pos);
+    while (rows < Load16(sprite + 6) && pos + 2 <= sprite_size &&
+           pos + 2 + Load16(sprite + pos) <= sprite_size) {
+        pos += 2 + Load16(sprite + pos);
         ++rows;
     }
     sprite[6] = static_cast<uint8_t>(rows);
     sprite[7] = static_cast<uint8_t>(rows >> 8);
-    sprite.resize(sprite.size() + kReadSlack, 0);
-    const void *sp = sprite.data();
+    const void *sp = sprite;
 
     const std::vector<uint8_t> block(reinterpret_cast<const uint8_t *>(db),
                                      reinterpret_cast<const uint8_t *>(db) + sizeof *db);
