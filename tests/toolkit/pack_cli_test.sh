@@ -101,15 +101,17 @@ expect_ok view colour.spr -o colour.png --coding colour
 
 # A colour sprite views without options: its kind byte says index, its bytes
 # parse only as colour runs, and the tool says which it took.
-"$pack" view colour.spr -o colour2.png >out.txt 2>&1 && grep -q "colour runs" out.txt ||
-  { echo "FAIL: view of a colour sprite: $(cat out.txt)"; failures=$((failures + 1)); }
+if ! "$pack" view colour.spr -o colour2.png >out.txt 2>&1 || ! grep -q "colour runs" out.txt; then
+  echo "FAIL: view of a colour sprite: $(cat out.txt)"; failures=$((failures + 1))
+fi
 cmp -s colour.png colour2.png || { echo "FAIL: colour sprite viewed differently"; failures=$((failures + 1)); }
 # After writing a sprite the tool names the operations that read its coding.
-"$pack" sprite sprite.png -o walker.spr --coding index >out.txt &&
-  grep -q "DrawScreenSpriteTested" out.txt && ! grep -q "StampBackSpriteP0" out.txt ||
-  { echo "FAIL: index sprite operations: $(cat out.txt)"; failures=$((failures + 1)); }
-"$pack" sprite sprite.png -o tree.spr --coding blend >out.txt &&
-  grep -q "StampBackSpriteP0" out.txt || { echo "FAIL: blend sprite operations"; failures=$((failures + 1)); }
+"$pack" sprite sprite.png -o walker.spr --coding index >out.txt
+if ! grep -q "DrawScreenSpriteTested" out.txt || grep -q "StampBackSpriteP0" out.txt; then
+  echo "FAIL: index sprite operations: $(cat out.txt)"; failures=$((failures + 1))
+fi
+"$pack" sprite sprite.png -o tree.spr --coding blend >out.txt
+grep -q "StampBackSpriteP0" out.txt || { echo "FAIL: blend sprite operations"; failures=$((failures + 1)); }
 expect_ok sprite sprite.png -o glass.spr --coding index --kind translucent
 [ "$(od -An -tx1 -j8 -N1 glass.spr | tr -d ' ')" = a9 ] ||
   { echo "FAIL: --kind translucent is not kind 0xA9"; failures=$((failures + 1)); }
@@ -119,14 +121,14 @@ expect_ok sprite sprite.png -o glass.spr --coding index --kind translucent
 # weight 0 adds the colour whole; weight 31 keeps the pixel (and adds 0x0020).
 { printf '\xff\xff'; head -c 510 /dev/zero; } >white.pal
 for case in "16 ef7b8000" "0 ffff0000" "31 2000f800"; do
-  set -- $case
-  expect_ok blendtable white.pal --weight "$1" -o "w$1.tbl"
-  expect_size "w$1.tbl" 1024
-  got=$(od -An -tx1 -N4 "w$1.tbl" | tr -d ' ')
-  [ "$got" = "$2" ] || { echo "FAIL: weight $1 entry 0 is $got, not $2"; failures=$((failures + 1)); }
+  read -r weight want <<<"$case"
+  expect_ok blendtable white.pal --weight "$weight" -o "w$weight.tbl"
+  expect_size "w$weight.tbl" 1024
+  got=$(od -An -tx1 -N4 "w$weight.tbl" | tr -d ' ')
+  [ "$got" = "$want" ] || { echo "FAIL: weight $weight entry 0 is $got, not $want"; failures=$((failures + 1)); }
 done
-"$pack" view w16.tbl -o w16.png >out.txt && grep -q "blendtable" out.txt ||
-  { echo "FAIL: a blend table viewed as: $(cat out.txt)"; failures=$((failures + 1)); }
+"$pack" view w16.tbl -o w16.png >out.txt
+grep -q "blendtable" out.txt || { echo "FAIL: a blend table viewed as: $(cat out.txt)"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "all ruvo-pack cases pass"
 exit $((failures > 0))
