@@ -59,7 +59,7 @@ static const char *assets_dir;
 static void *read_asset(const char *name, size_t *size) {
     char path[4096];
     FILE *file;
-    long length;
+    long length = 0;
     void *bytes;
     snprintf(path, sizeof path, "%s/%s", assets_dir, name);
     file = fopen(path, "rb");
@@ -235,8 +235,9 @@ static void write_png(const char *path, const uint8_t *pixels, int32_t pitch) {
     FILE *file = fopen(path, "wb");
     png_structp png;
     png_infop info;
-    png_bytep row = malloc(SCREEN_W * 3);
-    int x, y;
+    png_bytep row = malloc((size_t)SCREEN_W * 3);
+    size_t x;
+    int y;
     if (!file) fail(path, strerror(errno));
     if (!row) fail(path, "out of memory");
     png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
@@ -250,7 +251,7 @@ static void write_png(const char *path, const uint8_t *pixels, int32_t pitch) {
     for (y = 0; y < SCREEN_H; ++y) {
         for (x = 0; x < SCREEN_W; ++x) {
             uint16_t p;
-            memcpy(&p, pixels + (size_t)y * (size_t)pitch + 2 * (size_t)x, 2);
+            memcpy(&p, pixels + (size_t)y * (size_t)pitch + 2 * x, 2);
             row[3 * x] = (png_byte)((p >> 11) * 255 / 31);
             row[3 * x + 1] = (png_byte)(((p >> 5) & 63) * 255 / 63);
             row[3 * x + 2] = (png_byte)((p & 31) * 255 / 31);
