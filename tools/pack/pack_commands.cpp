@@ -58,15 +58,8 @@ constexpr CommandHelp kHelp[] = {
      "Encodes an image as an RleSprite. Pixels with alpha below 128, or of the colour key\n"
      "0xF81F (255, 0, 255), are transparent; with --coding blend, alpha 64..191 draws the\n"
      "50% mix with what is below.\n"
-     "Every sprite operation reads one coding; pack for the operation that draws it:\n"
-     "  index   StampBackSprite, DrawScreenSprite, DrawScreenSpriteTested,\n"
-     "          DrawScreenSpriteTranslucent, DrawScreenSpriteAdditive, ApplyScreenLight,\n"
-     "          DrawScreenSpriteFaded, BlendSpriteToSurface, StampSpriteMask, text glyphs\n"
-     "  blend   DrawBackSpriteP1, DrawBackSpriteP2, StampBackSpriteP0, StampBackSpritePlain,\n"
-     "          DrawBackSprite, DrawScreenBlendSprite, DrawScreenBlendSpriteTested,\n"
-     "          DrawScreenBlendSpriteStippled\n"
-     "  colour  DrawScreenColourSprite (16-bit colours in the sprite, no palette)\n"
-     "  mask    CastBackShadow, CastScreenShadow (a shape, no colours)\n"
+     "Every sprite operation reads one coding; pack for the operations that draw it:\n"
+     "{codings}"
      "  --palette PAL      map colours to the nearest entry of this palette (index, blend)\n"
      "  --palette-out F    where the palette made from the image goes (default OUT.pal)\n"
      "  --offset X,Y       the header's x and y offsets, -32768..32767 (default 0,0)\n"
@@ -112,6 +105,34 @@ constexpr CommandHelp kHelp[] = {
      "  --palette PAL      colours for sprites and tiles (default: indices as greys)\n"
      "  --ramp FIRST,COUNT the font's ramp (default 1,4)\n"},
 };
+
+// The codings and the operations that read each, wrapped under the name.
+std::string CodingTable() {
+    std::string table;
+    for (RunCoding coding :
+         {RunCoding::IndexRuns, RunCoding::BlendRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
+        std::string line = std::string("  ") + CodingName(coding);
+        line.resize(10, ' ');
+        size_t width = line.size();
+        std::string word;
+        const std::string operations = std::string(OperationsFor(coding)) + " ";
+        for (char c : operations) {
+            if (c != ' ') {
+                word += c;
+                continue;
+            }
+            if (width + word.size() > 88) {
+                table += line.substr(0, line.size() - 1) + "\n";
+                line = std::string(10, ' '), width = 10;
+            }
+            line += word + " ";
+            width += word.size() + 1;
+            word.clear();
+        }
+        table += line.substr(0, line.size() - 1) + "\n";
+    }
+    return table;
+}
 
 Rgb PixelRgb(const uint8_t *p) { return {p[0], p[1], p[2]}; }
 bool IsKey(const uint8_t *p) { return assets::ToRgb565(PixelRgb(p)) == 0xF81F; }
@@ -360,7 +381,11 @@ int Run(int argc, char **argv) {
         const Args args = ParseArgs(argc, argv, 2, it->second.second);
         if (args.help) {
             for (const CommandHelp &h : kHelp) {
-                if (command == h.name) std::fputs(h.text, stdout);
+                if (command != h.name) continue;
+                std::string text = h.text;
+                if (const size_t at = text.find("{codings}"); at != std::string::npos)
+                    text.replace(at, 9, CodingTable());
+                std::fputs(text.c_str(), stdout);
             }
             return 0;
         }
