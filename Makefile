@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. Each target first installs whatever
 # Debian packages its build needs and are missing.
-.PHONY: all test bench demo deps clean
+.PHONY: all test bench demo deps install package clean
 
 all: test
 
@@ -25,6 +25,20 @@ demo:
 	cmake --preset default
 	cmake --build --preset default -j$$(nproc) --target ruvo-demo ruvo-pack
 	build/default/demo/ruvo-demo $(DEMO_ARGS)
+
+# The header, the shared library, ruvo-pack, the CMake package and
+# ruvodraw1024.pc under PREFIX (default ~/.local: no root needed).
+PREFIX ?= $(HOME)/.local
+install: deps
+	cmake --preset default
+	cmake --build --preset default -j$$(nproc) --target ruvodraw1024 ruvo-pack
+	cmake --install build/default --prefix "$(PREFIX)"
+
+# The Debian package: build/default/ruvodraw1024_VERSION_ARCH.deb.
+package: deps
+	cmake --preset default
+	cmake --build --preset default -j$$(nproc)
+	cd build/default && cpack
 
 clean:
 	rm -rf build out

@@ -12,7 +12,7 @@ case "${1:-test}" in
   demo)  packages=("${common[@]}" "${toolkit[@]}" libsdl2-dev) ;;
   ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
-                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64) ;;
+                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip) ;;
   *) echo "usage: $0 test|bench|demo|ci" >&2; exit 2 ;;
 esac
 

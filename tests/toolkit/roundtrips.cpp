@@ -18,6 +18,7 @@
 #include "tools/media/png_io.h"
 #include "tools/media/quantise.h"
 #include "tools/pack/pack_commands.h"
+#include "tools/pack/pack_view.h"
 
 namespace {
 
@@ -227,6 +228,39 @@ TEST(Readers, RefuseDamagedFiles) {
     std::vector<uint8_t> huge = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x0F, 0xA1};
     huge.resize(9 + 2 * 0x0FFF, 0);
     EXPECT_THROW(assets::ReadSpriteBytes(huge, assets::RunCoding::IndexRuns, 1 << 20), AssetError);
+}
+
+// view picks a sprite's coding by whether its bytes parse: every sprite the
+// encoder writes must parse as its own coding (fills, skips of count 0 and
+// index-0 skips included), and one cut short or with a stray byte must not.
+TEST(SpriteCodings, EncodedSpritesParseAsTheirOwnCodingOnly) {
+    using assets::Cover;
+    using assets::RunCoding;
+    for (RunCoding coding :
+         {RunCoding::IndexRuns, RunCoding::BlendRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
+        SCOPED_TRACE(static_cast<int>(coding));
+        assets::SpriteImage image(300, 7);  // rows longer than any run
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const int v = (x / 5 * 7 + y * 3) % 256;  // runs of equal values: fills
+                const bool hole = (x / 3 + y) % 7 == 0;
+                const bool half = coding == RunCoding::BlendRuns && x % 11 == 4;
+                image.Set(x, y, uint16_t(coding == RunCoding::ColourRuns ? v * 251 : v),
+                          hole   ? Cover::None
+                          : half ? Cover::Blended
+                                 : Cover::Opaque);
+            }
+        }
+        std::vector<uint8_t> bytes = assets::EncodeSprite(image, coding);
+        EXPECT_TRUE(pack::ParsesAs(bytes, coding));
+        bytes.push_back(0);
+        EXPECT_FALSE(pack::ParsesAs(bytes, coding));
+        bytes.resize(bytes.size() - 2);
+        EXPECT_FALSE(pack::ParsesAs(bytes, coding));
+    }
+    // A literal that claims more pixels than the declared width.
+    const std::vector<uint8_t> wide = {0, 0, 0, 0, 1, 0, 1, 0, 0xA1, 4, 0, 3, 7, 7, 7};
+    EXPECT_FALSE(pack::ParsesAs(wide, assets::RunCoding::IndexRuns));
 }
 
 }  // namespace

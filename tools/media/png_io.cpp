@@ -26,7 +26,12 @@ File Open(const std::string &path, const char *mode) {
     return f;
 }
 
-// libpng reports errors by longjmp; its messages go nowhere, ours name the file.
+// libpng reports errors by longjmp. Its message is kept (error pointer: a
+// std::string) for our one line; its warnings go nowhere.
+[[noreturn]] void KeepError(png_structp png, png_const_charp message) {
+    if (auto *kept = static_cast<std::string *>(png_get_error_ptr(png))) *kept = message;
+    png_longjmp(png, 1);
+}
 void SilentWarning(png_structp, png_const_charp) {}
 
 }  // namespace
@@ -37,8 +42,9 @@ RgbaImage ReadPng(const std::string &path) {
     if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
         throw AssetError(path + ": not a PNG file");
     }
+    std::string error;
     png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, SilentWarning);
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, KeepError, SilentWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -48,24 +54,27 @@ RgbaImage ReadPng(const std::string &path) {
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        throw AssetError(path + ": damaged PNG file");
+        throw AssetError(path + ": damaged PNG file (" + error + ")");
     }
     png_init_io(png, file.get());
     png_set_sig_bytes(png, 8);
     png_set_user_limits(png, 65536, 65536);
     png_read_info(png, info);
+    // Refused from the header, before anything is decoded or allocated.
+    const auto width = static_cast<int32_t>(png_get_image_width(png, info));
+    const auto height = static_cast<int32_t>(png_get_image_height(png, info));
+    if (int64_t{width} * height > kMaxPngPixels) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        throw AssetError(path + " is " + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels, more than ruvo-pack takes (" + std::to_string(kMaxPngPixels) +
+                         ")");
+    }
     png_set_expand(png);
     png_set_strip_16(png);
     png_set_gray_to_rgb(png);
     png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    const auto width = static_cast<int32_t>(png_get_image_width(png, info));
-    const auto height = static_cast<int32_t>(png_get_image_height(png, info));
-    if (int64_t{width} * height > (int64_t{1} << 28)) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        throw AssetError(path + ": image too large");
-    }
     image = RgbaImage(width, height);
     rows.resize(height);
     for (int32_t y = 0; y < height; ++y) rows[y] = image.At(0, y);
@@ -77,8 +86,9 @@ RgbaImage ReadPng(const std::string &path) {
 
 void WritePng(const std::string &path, const RgbaImage &image) {
     File file = Open(path, "wb");
+    std::string error;
     png_structp png =
-        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, SilentWarning);
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, KeepError, SilentWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -86,7 +96,7 @@ void WritePng(const std::string &path, const RgbaImage &image) {
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        throw AssetError(path + ": cannot write the PNG file");
+        throw AssetError(path + ": cannot write the PNG file (" + error + ")");
     }
     png_init_io(png, file.get());
     png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB_ALPHA,

@@ -17,8 +17,13 @@ struct RgbaImage {
     const uint8_t *At(int32_t x, int32_t y) const { return &rgba[(size_t(y) * width + x) * 4]; }
 };
 
+// The largest image ReadPng decodes: 16777216 pixels (4096 x 4096), 64 MB as RGBA.
+inline constexpr int64_t kMaxPngPixels = int64_t{1} << 24;
+
 // Any PNG (palette, grey, 16-bit, with or without alpha) as 8-bit RGBA.
-// Throws assets::AssetError for a missing file or one that is not a PNG.
+// Throws assets::AssetError, with libpng's reason in its one line, for a
+// missing file, one that is not a PNG or is damaged, and one larger than
+// kMaxPngPixels (refused from its header, before decoding).
 RgbaImage ReadPng(const std::string &path);
 
 // Throws assets::AssetError when the file cannot be written.

@@ -1,19 +1,18 @@
 // ruvo-pack's subcommands. Every file written is a raw library format, so a
 // host loads it with one read: a sprite file is exactly the RleSprite bytes,
 // a palette 256 colours (512 bytes), a shade table 64 x 256 colours, a tile
-// its 1024 TileBytes, a font the whole Font record with its glyphs.
+// its 1024 TileBytes, a font the whole Font record with its glyphs, a blend
+// table 256 32-bit entries.
+//
+// Each command checks its whole command line and reads every input before it
+// writes anything, so a refused option leaves no file behind.
 #include "tools/pack/pack_commands.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,8 @@
 #include "tools/media/freetype_font.h"
 #include "tools/media/png_io.h"
 #include "tools/media/quantise.h"
+#include "tools/pack/pack_args.h"
+#include "tools/pack/pack_view.h"
 
 namespace ruvo::pack {
 namespace {
@@ -36,12 +37,6 @@ using assets::Rgb;
 using assets::RunCoding;
 using media::RgbaImage;
 
-// A mistake in the command line rather than in a file: exit status 2.
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 constexpr const char *kUsage =
     "usage: ruvo-pack COMMAND [options]   (ruvo-pack COMMAND --help for each)\n"
     "  sprite IN.png -o OUT --coding index|blend|colour|mask   an RleSprite\n"
@@ -49,6 +44,7 @@ constexpr const char *kUsage =
     "  font FONT.ttf --size N -o OUT                           a Font record, codes 1..255\n"
     "  tile IN.png -o OUT                                      1024 TileBytes of a 63 x 32 image\n"
     "  shade PALETTE -o OUT                                    a ShadeTable (64 rows)\n"
+    "  blendtable PALETTE --weight W -o OUT                    a BlendTable (translucency)\n"
     "  view FILE -o OUT.png                                    any of these files as a PNG\n";
 
 struct CommandHelp {
@@ -62,21 +58,27 @@ constexpr CommandHelp kHelp[] = {
      "Encodes an image as an RleSprite. Pixels with alpha below 128, or of the colour key\n"
      "0xF81F (255, 0, 255), are transparent; with --coding blend, alpha 64..191 draws the\n"
      "50% mix with what is below.\n"
+     "Every sprite operation reads one coding; pack for the operations that draw it:\n"
+     "{codings}"
      "  --palette PAL      map colours to the nearest entry of this palette (index, blend)\n"
      "  --palette-out F    where the palette made from the image goes (default OUT.pal)\n"
-     "  --offset X,Y       the header's x and y offsets (default 0,0)\n"
-     "  --anchor bottom    offsets that put the anchor at the bottom centre of the image\n"
+     "  --offset X,Y       the header's x and y offsets, -32768..32767 (default 0,0)\n"
+     "  --anchor bottom|centre  offsets that put the drawing position at the image's\n"
+     "                     bottom centre or centre (instead of --offset)\n"
+     "  --kind translucent kind byte 0xA9 (index runs through a BlendTable, for\n"
+     "                     DrawSpriteToSurface); only with --coding index\n"
      "Without --palette the image's own colours make the palette; more than 256 is an error.\n"
-     "Kind byte: 0xA1 index and colour, 0xA2 blend, 0xA3 mask.\n"},
+     "Kind byte: 0xA1 index and colour, 0xA2 blend, 0xA3 mask. Images up to 16777216 pixels.\n"},
     {"palette",
      "usage: ruvo-pack palette IN.png... -o OUT [--colours N]\n"
-     "Makes a palette of at most N (default 256) 5-6-5 colours for the opaque pixels of all\n"
-     "images with libimagequant. OUT is 256 little-endian 16-bit colours (512 bytes).\n"},
+     "Makes a palette of at most N (2..256, default 256) 5-6-5 colours for the opaque pixels\n"
+     "of all images with libimagequant. OUT is 256 little-endian 16-bit colours (512 bytes).\n"},
     {"font",
      "usage: ruvo-pack font FONT.ttf --size N -o OUT [--ramp FIRST,COUNT]\n"
-     "Rasterises Latin-1 codes 1..255 at N pixels per em, anti-aliased, into a Font record.\n"
-     "Coverage maps to COUNT colour-table indices from FIRST (default 1,4), faint to full;\n"
-     "advance widths are the font's, less the 2 pixels the library adds per character.\n"},
+     "Rasterises Latin-1 codes 1..255 at N pixels per em (4..200), anti-aliased, into a\n"
+     "Font record. Coverage maps to COUNT colour-table indices from FIRST (default 1,4),\n"
+     "faint to full; FIRST + COUNT is at most 256. Advance widths are the font's, less the\n"
+     "2 pixels the library adds per character.\n"},
     {"tile",
      "usage: ruvo-pack tile IN.png -o OUT [--palette PAL] [--palette-out F]\n"
      "Takes the diamond of a 63 x 32 image as 1024 TileBytes (palette indices, row by row).\n"
@@ -85,87 +87,52 @@ constexpr CommandHelp kHelp[] = {
      "usage: ruvo-pack shade PALETTE -o OUT\n"
      "Makes a ShadeTable (64 rows of 256 colours, 32768 bytes): rows 0..31 are light levels\n"
      "(16 = the palette, below darker, above brighter), rows 32..63 the same half a level up.\n"},
+    {"blendtable",
+     "usage: ruvo-pack blendtable PALETTE --weight W -o OUT\n"
+     "Makes a BlendTable (256 32-bit entries, 1024 bytes) for DrawScreenSpriteTranslucent\n"
+     "and sprites of kind 0xA9: index i draws palette colour i over the pixel already there,\n"
+     "which keeps W/32 of itself per channel (W 0..31: 0 the colour alone, 16 an even mix,\n"
+     "31 leaves the pixel unchanged). Entry i: bits 0..15 the colour scaled by (32 - W)/32\n"
+     "(5-6-5, as every file of this tool), bits 19..23 W.\n"},
     {"view",
      "usage: ruvo-pack view FILE -o OUT.png [--as KIND] [--palette PAL] [--coding C]\n"
      "Decodes a file of this tool to a PNG: a sprite through a palette (transparent pixels\n"
-     "transparent), a font as a glyph sheet, a tile, a palette or shade table as swatches.\n"
-     "  --as sprite|font|tile|palette|shade   the file's kind (default: guessed from it)\n"
-     "  --coding index|blend|colour|mask      a sprite's coding (default: its kind byte)\n"
+     "transparent), a font as a glyph sheet, a tile, a palette, shade or blend table as\n"
+     "swatches.\n"
+     "  --as sprite|font|tile|palette|shade|blendtable   the file's kind (default: guessed)\n"
+     "  --coding index|blend|colour|mask   a sprite's coding (default: the one its kind byte\n"
+     "                     names, else the one its bytes parse as; colour runs have no kind)\n"
      "  --palette PAL      colours for sprites and tiles (default: indices as greys)\n"
      "  --ramp FIRST,COUNT the font's ramp (default 1,4)\n"},
 };
 
-// Arguments: positionals, options with values, and flags.
-struct Args {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values;
-    bool help = false;
-
-    std::optional<std::string> Get(const std::string &name) const {
-        auto it = values.find(name);
-        if (it == values.end()) return std::nullopt;
-        return it->second;
-    }
-    std::string Need(const std::string &name) const {
-        if (auto v = Get(name)) return *v;
-        throw UsageError("missing " + name);
-    }
-};
-
-Args ParseArgs(int argc, char **argv, int first, const std::set<std::string> &with_value) {
-    Args args;
-    for (int i = first; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            args.help = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            if (!with_value.count(a)) throw UsageError("unknown option " + a);
-            if (i + 1 >= argc) throw UsageError(a + " needs a value");
-            args.values[a] = argv[++i];
-        } else {
-            args.positional.push_back(a);
+// The codings and the operations that read each, wrapped under the name.
+std::string CodingTable() {
+    std::string table;
+    for (RunCoding coding :
+         {RunCoding::IndexRuns, RunCoding::BlendRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
+        std::string line = std::string("  ") + CodingName(coding);
+        line.resize(10, ' ');
+        size_t width = line.size();
+        std::string word;
+        const std::string operations = std::string(OperationsFor(coding)) + " ";
+        for (char c : operations) {
+            if (c != ' ') {
+                word += c;
+                continue;
+            }
+            if (width + word.size() > 88) {
+                table += line.substr(0, line.size() - 1) + "\n";
+                line = std::string(10, ' '), width = 10;
+            }
+            line += word + " ";
+            width += word.size() + 1;
+            word.clear();
         }
+        table += line.substr(0, line.size() - 1) + "\n";
     }
-    return args;
+    return table;
 }
-
-std::vector<uint8_t> ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw AssetError(path + ": " + std::strerror(errno));
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string &path, const std::vector<uint8_t> &bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) throw AssetError(path + ": cannot write the file");
-}
-
-int ParseInt(const std::string &text, const std::string &what) {
-    try {
-        size_t used = 0;
-        const int v = std::stoi(text, &used);
-        if (used == text.size()) return v;
-    } catch (const std::exception &) {
-    }
-    throw UsageError(what + " must be a number, not '" + text + "'");
-}
-
-std::pair<int, int> ParsePair(const std::string &text, const std::string &what) {
-    const size_t comma = text.find(',');
-    if (comma == std::string::npos) throw UsageError(what + " takes two numbers: A,B");
-    return {ParseInt(text.substr(0, comma), what), ParseInt(text.substr(comma + 1), what)};
-}
-
-RunCoding ParseCoding(const std::string &name) {
-    if (name == "index") return RunCoding::IndexRuns;
-    if (name == "blend") return RunCoding::BlendRuns;
-    if (name == "colour" || name == "color") return RunCoding::ColourRuns;
-    if (name == "mask") return RunCoding::MaskRuns;
-    throw UsageError("--coding must be index, blend, colour or mask, not '" + name + "'");
-}
-
-Palette LoadPalette(const std::string &path) { return assets::PaletteFromBytes(ReadFile(path)); }
 
 Rgb PixelRgb(const uint8_t *p) { return {p[0], p[1], p[2]}; }
 bool IsKey(const uint8_t *p) { return assets::ToRgb565(PixelRgb(p)) == 0xF81F; }
@@ -190,28 +157,21 @@ Palette ExactPalette(const RgbaImage &image, const std::string &name,
     return palette;
 }
 
-// Indices for the drawn pixels: exact in a palette made from the image, else nearest.
-std::vector<uint16_t> ToIndices(const RgbaImage &image, const Args &args, const std::string &name,
-                                const std::string &out, const std::vector<bool> &drawn) {
-    Palette palette;
-    int count = 256;
-    if (auto given = args.Get("--palette")) {
-        palette = LoadPalette(*given);
-    } else {
-        palette = ExactPalette(image, name, drawn);
-        const std::string palette_out = args.Get("--palette-out").value_or(out + ".pal");
-        WriteFile(palette_out, assets::PaletteBytes(palette));
-        std::printf("wrote %s (the image's own colours)\n", palette_out.c_str());
-    }
+// Indices of the drawn pixels: exact in a palette made from the image
+// (returned in made, for the caller to write), else nearest in the given one.
+std::vector<uint16_t> ToIndices(const RgbaImage &image, const std::optional<Palette> &given,
+                                const std::string &name, const std::vector<bool> &drawn,
+                                std::optional<Palette> &made) {
+    const Palette palette = given ? *given : ExactPalette(image, name, drawn);
+    if (!given) made = palette;
     std::map<uint16_t, uint16_t> memo;
     std::vector<uint16_t> indices(drawn.size(), 0);
     for (size_t i = 0; i < drawn.size(); ++i) {
         if (!drawn[i]) continue;
-        const Rgb c = PixelRgb(&image.rgba[i * 4]);
-        const uint16_t key = assets::ToRgb565(c);
+        const uint16_t key = assets::ToRgb565(PixelRgb(&image.rgba[i * 4]));
         auto it = memo.find(key);
         if (it == memo.end()) {
-            it = memo.emplace(key, assets::NearestIndex(palette, count, assets::FromRgb565(key)))
+            it = memo.emplace(key, assets::NearestIndex(palette, 256, assets::FromRgb565(key)))
                      .first;
         }
         indices[i] = it->second;
@@ -219,12 +179,49 @@ std::vector<uint16_t> ToIndices(const RgbaImage &image, const Args &args, const 
     return indices;
 }
 
+std::optional<Palette> GivenPalette(const Args &args) {
+    if (auto path = args.Get("--palette")) return LoadPalette(*path);
+    return std::nullopt;
+}
+
+void WriteMadePalette(const std::optional<Palette> &made, const std::string &path) {
+    if (!made) return;
+    WriteFile(path, assets::PaletteBytes(*made));
+    std::printf("wrote %s (the image's own colours)\n", path.c_str());
+}
+
 int Sprite(const Args &args) {
     if (args.positional.size() != 1) throw UsageError("sprite takes one image");
     const std::string in = args.positional[0], out = args.Need("-o");
     const RunCoding coding = ParseCoding(args.Need("--coding"));
+    int x_offset = 0, y_offset = 0;
+    if (auto offset = args.Get("--offset")) {
+        std::tie(x_offset, y_offset) = ParsePair(*offset, "--offset");
+        if (x_offset < -32768 || x_offset > 32767 || y_offset < -32768 || y_offset > 32767)
+            throw UsageError("--offset values must be -32768..32767");
+    }
+    const std::optional<std::string> anchor = args.Get("--anchor");
+    if (anchor && *anchor != "bottom" && *anchor != "centre" && *anchor != "center")
+        throw UsageError("--anchor must be bottom or centre, not '" + *anchor + "'");
+    if (anchor && args.Get("--offset")) throw UsageError("give --offset or --anchor, not both");
+    uint8_t kind = coding == RunCoding::BlendRuns  ? 0xA2
+                   : coding == RunCoding::MaskRuns ? 0xA3
+                                                   : 0xA1;
+    if (auto k = args.Get("--kind")) {
+        if (*k != "translucent") throw UsageError("--kind takes only 'translucent'");
+        if (coding != RunCoding::IndexRuns)
+            throw UsageError("--kind translucent needs --coding index");
+        kind = 0xA9;
+    }
+    const bool needs_palette = coding == RunCoding::IndexRuns || coding == RunCoding::BlendRuns;
+    if (!needs_palette && (args.Get("--palette") || args.Get("--palette-out")))
+        throw UsageError(std::string("--coding ") + CodingName(coding) + " takes no palette");
+    const std::optional<Palette> given = needs_palette ? GivenPalette(args) : std::nullopt;
+    const std::string palette_out = args.Get("--palette-out").value_or(out + ".pal");
+
     const RgbaImage image = media::ReadPng(in);
     const size_t n = size_t(image.width) * image.height;
+    if (image.height > 65535) throw AssetError(in + ": more than 65535 rows");
     std::vector<Cover> cover(n, Cover::None);
     std::vector<bool> drawn(n, false);
     for (size_t i = 0; i < n; ++i) {
@@ -240,6 +237,13 @@ int Sprite(const Args &args) {
     assets::SpriteImage sprite;
     sprite.width = image.width, sprite.height = image.height;
     sprite.cover = cover;
+    sprite.kind = kind;
+    sprite.x_offset = x_offset, sprite.y_offset = y_offset;
+    if (anchor) {
+        sprite.x_offset = -image.width / 2;
+        sprite.y_offset = *anchor == "bottom" ? -image.height : -image.height / 2;
+    }
+    std::optional<Palette> made;
     if (coding == RunCoding::ColourRuns) {
         sprite.values.resize(n);
         for (size_t i = 0; i < n; ++i)
@@ -247,23 +251,8 @@ int Sprite(const Args &args) {
     } else if (coding == RunCoding::MaskRuns) {
         sprite.values.assign(n, 0);
     } else {
-        sprite.values = ToIndices(image, args, in, out, drawn);
+        sprite.values = ToIndices(image, given, in, drawn, made);
     }
-    sprite.kind = coding == RunCoding::BlendRuns  ? 0xA2
-                  : coding == RunCoding::MaskRuns ? 0xA3
-                                                  : 0xA1;
-    if (auto offset = args.Get("--offset")) {
-        std::tie(sprite.x_offset, sprite.y_offset) = ParsePair(*offset, "--offset");
-    }
-    if (auto anchor = args.Get("--anchor")) {
-        if (*anchor != "bottom") throw UsageError("--anchor takes only 'bottom'");
-        sprite.x_offset = -image.width / 2, sprite.y_offset = -image.height;
-    }
-    if (sprite.x_offset < -32768 || sprite.x_offset > 32767 || sprite.y_offset < -32768 ||
-        sprite.y_offset > 32767) {
-        throw UsageError("--offset values must fit 16 bits");
-    }
-    if (image.height > 65535) throw AssetError(in + ": more than 65535 rows");
     std::vector<uint8_t> bytes;
     try {
         bytes = assets::EncodeSprite(sprite, coding);
@@ -271,17 +260,19 @@ int Sprite(const Args &args) {
         throw AssetError(in + ": a row of " + std::to_string(image.width) +
                          " pixels needs more bytes than a sprite row holds (65535)");
     }
+    WriteMadePalette(made, palette_out);
     WriteFile(out, bytes);
-    std::printf("wrote %s (%zu bytes, %d x %d)\n", out.c_str(), bytes.size(), image.width,
-                image.height);
+    std::printf("wrote %s (%zu bytes, %d x %d, %s runs, kind 0x%02X)\n", out.c_str(), bytes.size(),
+                image.width, image.height, CodingName(coding), kind);
+    std::printf("  drawn by %s\n", OperationsFor(coding));
     return 0;
 }
 
 int PaletteCommand(const Args &args) {
     if (args.positional.empty()) throw UsageError("palette takes one or more images");
     const std::string out = args.Need("-o");
-    const int colours = args.Get("--colours") ? ParseInt(*args.Get("--colours"), "--colours") : 256;
-    if (colours < 2 || colours > 256) throw UsageError("--colours must be 2..256");
+    const int colours =
+        args.Get("--colours") ? ParseInt(*args.Get("--colours"), "--colours", 2, 256) : 256;
     std::vector<RgbaImage> images;
     for (const std::string &path : args.positional) images.push_back(media::ReadPng(path));
     const media::QuantisedPalette palette = media::QuantisePalette(images, colours);
@@ -290,21 +281,10 @@ int PaletteCommand(const Args &args) {
     return 0;
 }
 
-std::pair<int, int> RampOf(const Args &args) {
-    if (auto ramp = args.Get("--ramp")) {
-        const auto [first, count] = ParsePair(*ramp, "--ramp");
-        if (count < 1 || first < 0 || first + count > 256) {
-            throw UsageError("--ramp must lie inside indices 0..255");
-        }
-        return {first, count};
-    }
-    return {1, 4};
-}
-
 int Font(const Args &args) {
     if (args.positional.size() != 1) throw UsageError("font takes one font file");
     const std::string out = args.Need("-o");
-    const int size = ParseInt(args.Need("--size"), "--size");
+    const int size = ParseInt(args.Need("--size"), "--size", 4, 200);
     const auto [first, count] = RampOf(args);
     const media::RasterisedFont font = media::RasteriseLatin1(args.positional[0], size);
     const std::vector<uint8_t> record =
@@ -318,6 +298,8 @@ int Font(const Args &args) {
 int Tile(const Args &args) {
     if (args.positional.size() != 1) throw UsageError("tile takes one image");
     const std::string in = args.positional[0], out = args.Need("-o");
+    const std::optional<Palette> given = GivenPalette(args);
+    const std::string palette_out = args.Get("--palette-out").value_or(out + ".pal");
     const RgbaImage image = media::ReadPng(in);
     if (image.width != assets::kTileImageWidth || image.height != assets::kTileImageHeight) {
         throw AssetError(in + " is " + std::to_string(image.width) + " x " +
@@ -328,10 +310,12 @@ int Tile(const Args &args) {
         for (int c = 0; c < image.width; ++c)
             drawn[r * image.width + c] = assets::InTileShape(c, r);
     }
-    const std::vector<uint16_t> indices = ToIndices(image, args, in, out, drawn);
+    std::optional<Palette> made;
+    const std::vector<uint16_t> indices = ToIndices(image, given, in, drawn, made);
     assets::TileImage tile{};
     for (size_t i = 0; i < tile.size(); ++i) tile[i] = static_cast<uint8_t>(indices[i]);
     const assets::TileBytes bytes = assets::EncodeTile(tile);
+    WriteMadePalette(made, palette_out);
     WriteFile(out, {bytes.begin(), bytes.end()});
     std::printf("wrote %s (1024 bytes)\n", out.c_str());
     return 0;
@@ -346,157 +330,27 @@ int Shade(const Args &args) {
     return 0;
 }
 
-// Views: everything becomes RGBA; transparent pixels have alpha 0.
-void Put(RgbaImage &image, int x, int y, uint16_t colour, uint8_t alpha = 0xFF) {
-    if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
-    const Rgb c = assets::FromRgb565(colour);
-    uint8_t *p = image.At(x, y);
-    p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = alpha;
-}
-
-Palette GreyPalette() {
-    Palette p{};
-    for (int i = 0; i < 256; ++i) p[i] = assets::ToRgb565({uint8_t(i), uint8_t(i), uint8_t(i)});
-    return p;
-}
-
-RgbaImage ViewSprite(const std::vector<uint8_t> &bytes, const Args &args) {
-    RunCoding coding = RunCoding::IndexRuns;
-    if (auto c = args.Get("--coding")) {
-        coding = ParseCoding(*c);
-    } else if (bytes.size() > 8) {
-        coding = bytes[8] == 0xA2   ? RunCoding::BlendRuns
-                 : bytes[8] == 0xA3 ? RunCoding::MaskRuns
-                                    : RunCoding::IndexRuns;
+// Entry i: palette colour i scaled per channel by (32 - w) / 32 (as the
+// library scales the pixel already there by w / 32), weight w in bits 19..23.
+int BlendTableCommand(const Args &args) {
+    if (args.positional.size() != 1) throw UsageError("blendtable takes one palette");
+    const std::string out = args.Need("-o");
+    const int weight = ParseInt(args.Need("--weight"), "--weight", 0, 31);
+    const Palette palette = LoadPalette(args.positional[0]);
+    constexpr uint32_t kSpread = 0x07E0F81F;  // green high, red and blue low (5-6-5)
+    std::vector<uint8_t> bytes;
+    for (uint16_t c : palette) {
+        const uint32_t spread = ((uint32_t{c} << 16) | c) & kSpread;
+        const uint32_t scaled = ((spread * uint32_t(32 - weight)) >> 5) & kSpread;
+        const uint32_t entry = (((scaled >> 16) | scaled) & 0xFFFF) | uint32_t(weight) << 19;
+        for (int b = 0; b < 4; ++b) bytes.push_back(uint8_t(entry >> (8 * b)));
     }
-    const assets::SpriteImage sprite = assets::ReadSpriteBytes(bytes, coding);
-    const Palette palette =
-        args.Get("--palette") ? LoadPalette(*args.Get("--palette")) : GreyPalette();
-    RgbaImage image(sprite.width, sprite.height);
-    for (int y = 0; y < sprite.height; ++y) {
-        for (int x = 0; x < sprite.width; ++x) {
-            const Cover cover = sprite.CoverAt(x, y);
-            if (cover == Cover::None) continue;
-            const uint16_t v = sprite.Value(x, y);
-            const uint16_t colour = coding == RunCoding::ColourRuns ? v
-                                    : coding == RunCoding::MaskRuns ? 0
-                                                                    : palette[v & 0xFF];
-            Put(image, x, y, colour, cover == Cover::Blended ? 128 : 255);
-        }
-    }
-    return image;
-}
-
-RgbaImage ViewFont(const std::vector<uint8_t> &bytes, const Args &args) {
-    const assets::FontContents font = assets::ReadFontRecord(bytes);
-    const auto [first, count] = RampOf(args);
-    // Cells as large as the largest glyph's extent around the anchor.
-    int left = 0, right = 1, top = 0, bottom = 1;
-    for (const auto &g : font.glyphs) {
-        if (g.height == 0) continue;
-        left = std::min(left, g.x_offset), top = std::min(top, g.y_offset);
-        right = std::max(right, g.x_offset + g.width),
-        bottom = std::max(bottom, g.y_offset + g.height);
-    }
-    const int cw = std::min(right - left, 256) + 4, ch = std::min(bottom - top, 256) + 4;
-    RgbaImage sheet(16 * cw, 16 * ch);
-    for (int y = 0; y < sheet.height; ++y) {
-        for (int x = 0; x < sheet.width; ++x)
-            Put(sheet, x, y, (x / cw + y / ch) % 2 ? 0x10A2 : 0x18E3);
-    }
-    for (int c = 0; c < 256; ++c) {
-        const auto &g = font.glyphs[c];
-        const int ox = (c % 16) * cw + 2 - left, oy = (c / 16) * ch + 2 - top;
-        // The advance as a dim line under the cell's baseline area.
-        for (int x = 0; x < font.advance[c] && x < cw - 2; ++x)
-            Put(sheet, ox + x, (c / 16) * ch + ch - 2, 0x8410);
-        for (int y = 0; y < g.height; ++y) {
-            for (int x = 0; x < g.width; ++x) {
-                if (g.CoverAt(x, y) == Cover::None) continue;
-                const int k = std::clamp(int(g.Value(x, y)) - first + 1, 0, count);
-                const auto level = static_cast<uint8_t>(255 * k / count);
-                const int px = ox + g.x_offset + x, py = oy + g.y_offset + y;
-                if (px >= (c % 16) * cw && px < (c % 16 + 1) * cw && py >= (c / 16) * ch &&
-                    py < (c / 16 + 1) * ch)
-                    Put(sheet, px, py, assets::ToRgb565({level, level, level}));
-            }
-        }
-    }
-    return sheet;
-}
-
-RgbaImage ViewTile(const std::vector<uint8_t> &bytes, const Args &args) {
-    if (bytes.size() != 1024)
-        throw AssetError("a tile is 1024 bytes, this is " + std::to_string(bytes.size()));
-    const Palette palette =
-        args.Get("--palette") ? LoadPalette(*args.Get("--palette")) : GreyPalette();
-    const assets::TileImage tile =
-        assets::DecodeTile(std::span<const uint8_t, 1024>(bytes.data(), 1024));
-    RgbaImage image(assets::kTileImageWidth, assets::kTileImageHeight);
-    for (int r = 0; r < image.height; ++r) {
-        for (int c = 0; c < image.width; ++c) {
-            if (assets::InTileShape(c, r)) Put(image, c, r, palette[tile[r * image.width + c]]);
-        }
-    }
-    return image;
-}
-
-RgbaImage ViewPalette(const std::vector<uint8_t> &bytes) {
-    const Palette palette = assets::PaletteFromBytes(bytes);
-    RgbaImage image(256, 256);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) Put(image, x, y, palette[(y / 16) * 16 + x / 16]);
-    }
-    return image;
-}
-
-RgbaImage ViewShade(const std::vector<uint8_t> &bytes) {
-    const std::vector<uint16_t> table = assets::ShadeFromBytes(bytes);
-    RgbaImage image(1024, 512);  // 256 entries across, 64 rows down, 4 x 8 pixels each
-    for (int y = 0; y < 512; ++y) {
-        for (int x = 0; x < 1024; ++x) Put(image, x, y, table[(y / 8) * 256 + x / 4]);
-    }
-    return image;
-}
-
-int View(const Args &args) {
-    if (args.positional.size() != 1) throw UsageError("view takes one file");
-    const std::string in = args.positional[0], out = args.Need("-o");
-    const std::vector<uint8_t> bytes = ReadFile(in);
-    std::string kind;
-    if (auto as = args.Get("--as")) {
-        kind = *as;
-    } else if (bytes.size() == assets::kPaletteFileBytes) {
-        kind = "palette";
-    } else if (bytes.size() == assets::kShadeFileBytes) {
-        kind = "shade";
-    } else if (bytes.size() == 1024) {
-        kind = "tile";
-    } else if (assets::LooksLikeFontRecord(bytes)) {
-        kind = "font";
-    } else {
-        kind = "sprite";
-    }
-    RgbaImage image;
-    try {
-        if (kind == "sprite")
-            image = ViewSprite(bytes, args);
-        else if (kind == "font")
-            image = ViewFont(bytes, args);
-        else if (kind == "tile")
-            image = ViewTile(bytes, args);
-        else if (kind == "palette")
-            image = ViewPalette(bytes);
-        else if (kind == "shade")
-            image = ViewShade(bytes);
-        else
-            throw UsageError("--as must be sprite, font, tile, palette or shade");
-    } catch (const AssetError &e) {
-        throw AssetError(in + " (" + kind + "): " + e.what());
-    }
-    if (image.width == 0 || image.height == 0) throw AssetError(in + ": the " + kind + " is empty");
-    media::WritePng(out, image);
-    std::printf("wrote %s (%s, %d x %d)\n", out.c_str(), kind.c_str(), image.width, image.height);
+    WriteFile(out, bytes);
+    std::printf("wrote %s (1024 bytes, weight %d/32 kept of the pixel below)\n", out.c_str(),
+                weight);
+    std::printf(
+        "  read by DrawScreenSpriteTranslucent and DrawSpriteToSurface (kind 0xA9) "
+        "with index runs\n");
     return 0;
 }
 
@@ -511,11 +365,13 @@ int Run(int argc, char **argv) {
     static const std::map<std::string, std::pair<int (*)(const Args &), std::set<std::string>>>
         kCommands = {
             {"sprite",
-             {Sprite, {"-o", "--coding", "--palette", "--palette-out", "--offset", "--anchor"}}},
+             {Sprite,
+              {"-o", "--coding", "--palette", "--palette-out", "--offset", "--anchor", "--kind"}}},
             {"palette", {PaletteCommand, {"-o", "--colours"}}},
             {"font", {Font, {"-o", "--size", "--ramp"}}},
             {"tile", {Tile, {"-o", "--palette", "--palette-out"}}},
             {"shade", {Shade, {"-o"}}},
+            {"blendtable", {BlendTableCommand, {"-o", "--weight"}}},
             {"view", {View, {"-o", "--as", "--palette", "--coding", "--ramp"}}},
         };
     const auto it = kCommands.find(command);
@@ -525,7 +381,11 @@ int Run(int argc, char **argv) {
         const Args args = ParseArgs(argc, argv, 2, it->second.second);
         if (args.help) {
             for (const CommandHelp &h : kHelp) {
-                if (command == h.name) std::fputs(h.text, stdout);
+                if (command != h.name) continue;
+                std::string text = h.text;
+                if (const size_t at = text.find("{codings}"); at != std::string::npos)
+                    text.replace(at, 9, CodingTable());
+                std::fputs(text.c_str(), stdout);
             }
             return 0;
         }
@@ -533,9 +393,6 @@ int Run(int argc, char **argv) {
     } catch (const UsageError &e) {
         std::fprintf(stderr, "ruvo-pack %s: %s\n", command.c_str(), e.what());
         return 2;
-    } catch (const AssetError &e) {
-        std::fprintf(stderr, "ruvo-pack %s: %s\n", command.c_str(), e.what());
-        return 1;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "ruvo-pack %s: %s\n", command.c_str(), e.what());
         return 1;
