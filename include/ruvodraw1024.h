@@ -28,6 +28,27 @@
  * result, which other slots it calls); each field as a member of
  * RuvoDrawBlock (offset, who writes it, unit, what reads it).
  *
+ * | Slots | What they do |
+ * |---|---|
+ * | 0, 8 | view: ResetView, Scroll |
+ * | 1 to 7, 58 | display: open, mode, pixel format, lock, close |
+ * | 9, 10 | colour conversion into the display's format |
+ * | 11 to 13 | text: measure, draw into the back or the screen layer |
+ * | 14, 15, 25, 26 | tiles: shaded, tinted, darkened, blackened |
+ * | 16 to 22 | sprites into the back layer, stamped with depth, shadows |
+ * | 28 to 38 | sprites into the screen layer: plain, depth-tested, effects |
+ * | 23, 50, 54 | copies: back to screen, screen to host image, image to image |
+ * | 51, 52 | depth layer: clear a flag, reset to row numbers |
+ * | 24, 39 to 46 | primitives: pixels, lines, rectangles, dotted ellipse |
+ * | 27, 47, 48, 49, 53 | presentation and light-grid shading |
+ * | 55 to 57 | sprites into host images and mask buffers |
+ *
+ * A frame, as the demo draws it: Scroll; for each uncovered strip (clip
+ * rectangle set to it) ResetDepth, DrawShadedTile, the objects back to front
+ * with StampBackSprite and their base row, CastBackShadow; then
+ * CopyBackToScreen, figures with DrawScreenSpriteTested, effects, text; then
+ * PresentRect or PresentLit.
+ *
  * \section ruvo_conventions Conventions
  *
  * - **Calls.** Every operation uses the C calling convention (RUVO_CDECL)
@@ -55,7 +76,7 @@
  *   (a shadow, for one, turns pixels black). Call
  *   `AnalysePixelFormat(0xF800, 0x07E0, 0x001F)` for 5-6-5 when drawing
  *   without a display.
- * - **Results outside the ranges.** Where a host passes values outside the
+ * - **Values outside the ranges.** Where a host passes values outside the
  *   documented ranges, the library stays inside its own memory: rectangles
  *   and clip rectangles are cut to the layer, and nothing is written
  *   outside it. Host pointers (sprites, tables, images, fonts) are trusted.
@@ -770,7 +791,9 @@ typedef union RuvoSlotTable {
  * object, not already shadowed) becomes `((p AND NotLowBitsMask) >> 1) +
  * ShadowTint`, and its depth value `v OR (flags AND 0xFFFF)`. Pass a flag
  * of 0x0001..0x0007 (e.g. RUVO_DEPTH_CLEARABLE_FLAG) so that overlapping
- * shadows darken once. Needs the pixel format.
+ * shadows darken once; with RUVO_DEPTH_SHADED_FLAG (0x0002), objects stamped
+ * over the shadow later by slots 18 and 19 are shaded too. Needs the pixel
+ * format.
  */
 
 /**
