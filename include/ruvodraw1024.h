@@ -56,6 +56,11 @@
  *   first; sprite operations take the sprite last, with their extra
  *   arguments between. One thread: no operation is thread-safe, and no two
  *   may run at the same time.
+ * - **Calls between operations.** DrawText and DrawBackText draw their
+ *   glyphs through slots 28 and 19, and SetScreenMode calls slot 0, as the
+ *   host has them. DrawRect, DrawDottedEllipse and the display and
+ *   presentation operations call the library's own operations named in their
+ *   entries. Every other slot calls nothing.
  * - **Results.** Display operations return 1 for success and 0 for failure;
  *   UnlockPrimary returns the platform's result (0 = success); the
  *   presentations return 0 or the result of their own unlock; MeasureText a
