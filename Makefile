@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. Each target first installs whatever
 # Debian packages its build needs and are missing.
-.PHONY: all test bench demo docs deps clean
+.PHONY: all test bench demo deps clean
 
 all: test
 
@@ -18,6 +18,14 @@ bench: deps
 	cmake --build --preset release -j$$(nproc)
 	build/release/bench/ruvo_bench
 
+# The reference pages, rendered from the public header by Doxygen.
+.PHONY: docs
+docs:
+	@tools/install-deps.sh docs
+	cmake --preset default
+	cmake --build --preset default --target ruvo_docs
+	@echo "reference: build/default/docs/html/index.html"
+
 # The demo, headless: renders its camera path and writes out/demo.png.
 # DEMO_ARGS passes options, e.g. make demo DEMO_ARGS=--window
 demo:
@@ -25,13 +33,6 @@ demo:
 	cmake --preset default
 	cmake --build --preset default -j$$(nproc) --target ruvo-demo ruvo-pack
 	build/default/demo/ruvo-demo $(DEMO_ARGS)
-
-# The reference pages, rendered from the public header by Doxygen.
-docs:
-	@tools/install-deps.sh docs
-	cmake --preset default
-	cmake --build --preset default --target ruvo_docs
-	@echo "reference: build/default/docs/html/index.html"
 
 clean:
 	rm -rf build out
