@@ -852,7 +852,10 @@ typedef union RuvoSlotTable {
  * halves it (LightGrid for the scale). Shading twice shades twice. The
  * rectangle is cut to the layer; an unaligned one takes the corners of the
  * cell holding its top-left pixel; one narrower than 16 or lower than 8
- * shades nothing. Needs the pixel format. Slot 49 holds the same operation.
+ * shades nothing. Bands are whole: a rectangle that crosses WrapRow with a
+ * height that is no multiple of 8 may shade up to 7 rows below its bottom
+ * edge (never past the layer). Needs the pixel format. Slot 49 holds the
+ * same operation.
  */
 
 /**
@@ -1063,8 +1066,11 @@ typedef union RuvoSlotTable {
  * clockwise from the rightmost point. `spacing` is the path length between
  * plotted pixels in 1/65536 of a pixel step (a diagonal step counts
  * 80265): 65536 or less (negative included) gives a solid outline, 131072
- * a dot every second step, 196608 every third. Each pixel goes through
- * PutPixel and its clipping. Calls PutPixel (the library's own).
+ * a dot about every second step, 196608 every third. Each pixel goes through
+ * PutPixel and its clipping; any centre and radius are safe. A huge radius
+ * whose outline crosses the clip rectangle is traced step by step: seconds
+ * for hundreds of millions, about 40 s near 2^31. Calls PutPixel (the
+ * library's own).
  */
 
 /**
