@@ -18,6 +18,14 @@ bench: deps
 	cmake --build --preset release -j$$(nproc)
 	build/release/bench/ruvo_bench
 
+# The reference pages, rendered from the public header by Doxygen.
+.PHONY: docs
+docs:
+	@tools/install-deps.sh docs
+	cmake --preset default
+	cmake --build --preset default --target ruvo_docs
+	@echo "reference: build/default/docs/html/index.html"
+
 # The demo, headless: renders its camera path and writes out/demo.png.
 # DEMO_ARGS passes options, e.g. make demo DEMO_ARGS=--window
 demo:

@@ -9,12 +9,15 @@ toolkit=(pkg-config libpng-dev libfreetype-dev fonts-dejavu-core libimagequant-d
 case "${1:-test}" in
   test)  packages=("${common[@]}" "${toolkit[@]}") ;;
   bench) packages=("${common[@]}" libbenchmark-dev pkg-config libsdl2-dev liballegro4-dev) ;;
+  docs)  packages=("${common[@]}") ;;
   demo)  packages=("${common[@]}" "${toolkit[@]}" libsdl2-dev) ;;
   ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
                    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip) ;;
   *) echo "usage: $0 test|bench|demo|ci" >&2; exit 2 ;;
 esac
+# The reference pages (make docs); make test and CI render and check them too.
+case "${1:-test}" in test|docs|ci) packages+=(doxygen) ;; esac
 
 missing=()
 for p in "${packages[@]}"; do

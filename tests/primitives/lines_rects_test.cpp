@@ -168,7 +168,8 @@ TEST_F(LinesRectsTest, PutBackPixel_ChangesTheCellPutPixelWouldInTheBackLayer) {
     }
 }
 
-// Zero sizes of DrawRect: its lines still fall where x + width - 1 and y + height - 1 put them.
+// Zero and negative sizes of DrawRect: its lines still fall where x + width - 1 and
+// y + height - 1 put them; only when both sizes are empty is nothing drawn.
 TEST_F(LinesRectsTest, DrawRect_ZeroSizeDrawsTheOtherPairOfEdges) {
     struct Case {
         int32_t w, h;
@@ -179,6 +180,10 @@ TEST_F(LinesRectsTest, DrawRect_ZeroSizeDrawsTheOtherPairOfEdges) {
         {5, 0, {10, 9, 14, 9}, {10, 10, 14, 10}},    // rows y - 1 and y
         {1, 4, {10, 10, 10, 13}, {10, 10, 10, 13}},  // both columns on one
         {4, 1, {10, 10, 13, 10}, {10, 10, 13, 10}},  // both rows on one
+        {-3, 5, {6, 10, 6, 14}, {10, 10, 10, 14}},   // columns x + width - 1 and x
+        {5, -3, {10, 6, 14, 6}, {10, 10, 14, 10}},   // rows y + height - 1 and y
+        {0, 0, {1, 1, 0, 0}, {1, 1, 0, 0}},          // no line has a pixel
+        {-2, -4, {1, 1, 0, 0}, {1, 1, 0, 0}},
     };
     for (const Case &c : kCases) {
         FillLayer(Layer::Screen, 0);
