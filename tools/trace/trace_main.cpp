@@ -321,23 +321,28 @@ int Compare(int argc, char **argv) {
 
 // ---- profile ---------------------------------------------------------------
 
-size_t ChangedCells(const std::vector<uint16_t> &before, const RuvoDrawBlock *db) {
-    constexpr size_t kCells = RUVO_LAYER_BYTES / 2;
+// Cells of the three layers that differ from the copy taken after the last
+// call; the copy is brought up to date on the way. Blocks are compared
+// whole first: most calls change a small part of the layers.
+size_t ChangedCells(const RuvoDrawBlock *db, std::vector<uint16_t> &copy) {
+    constexpr size_t kCells = RUVO_LAYER_BYTES / 2, kBlock = 512;
     const uint16_t *layers[3] = {db->ScreenLayer, db->BackLayer, db->DepthLayer};
+    if (copy.empty()) {
+        copy.resize(3 * kCells);
+        for (int k = 0; k < 3; ++k) std::memcpy(&copy[k * kCells], layers[k], kCells * 2);
+        return 0;
+    }
     size_t n = 0;
     for (int k = 0; k < 3; ++k) {
-        const uint16_t *was = before.data() + k * kCells;
-        for (size_t c = 0; c < kCells; ++c) n += was[c] != layers[k][c];
+        uint16_t *was = copy.data() + k * kCells;
+        const uint16_t *now = layers[k];
+        for (size_t b = 0; b < kCells; b += kBlock) {
+            if (std::memcmp(was + b, now + b, kBlock * 2) == 0) continue;
+            for (size_t c = b; c < b + kBlock; ++c) n += was[c] != now[c];
+            std::memcpy(was + b, now + b, kBlock * 2);
+        }
     }
     return n;
-}
-
-void Snapshot(const RuvoDrawBlock *db, std::vector<uint16_t> &out) {
-    constexpr size_t kCells = RUVO_LAYER_BYTES / 2;
-    out.resize(3 * kCells);
-    std::memcpy(out.data(), db->ScreenLayer, kCells * 2);
-    std::memcpy(out.data() + kCells, db->BackLayer, kCells * 2);
-    std::memcpy(out.data() + 2 * kCells, db->DepthLayer, kCells * 2);
 }
 
 int Profile(int argc, char **argv) {
@@ -367,7 +372,7 @@ int Profile(int argc, char **argv) {
     std::vector<std::vector<SlotCost>> per_frame(frame_count,
                                                  std::vector<SlotCost>(RUVO_SLOT_COUNT));
     uint32_t frame = 0;
-    std::vector<uint16_t> before;
+    std::vector<uint16_t> layers;
     for (const Event &e : l.trace.events) {
         if (e.tag == Tag::kFrame) {
             ++frame;
@@ -380,11 +385,11 @@ int Profile(int argc, char **argv) {
         }
         std::chrono::nanoseconds ns{};
         timed.Call(l.trace, e.call, &ns);
-        if (counted.block()) Snapshot(counted.block(), before);
+        if (layers.empty() && counted.block()) ChangedCells(counted.block(), layers);
         counted.Call(l.trace, e.call);
         SlotCost &c = per_frame[frame][e.call.slot];
         ++c.calls;
-        c.pixels += before.empty() ? 0 : ChangedCells(before, counted.block());
+        c.pixels += ChangedCells(counted.block(), layers);
         c.nanoseconds += uint64_t(ns.count());
     }
     const bool trailing = std::any_of(per_frame.back().begin(), per_frame.back().end(),
