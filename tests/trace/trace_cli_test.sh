@@ -2,9 +2,9 @@
 # ruvo-trace end to end: records the demo through the tracing library,
 # replays it bit for bit, compares builds (one altered in one operation),
 # profiles, and rejects a damaged trace with the offset of the damage.
-# usage: trace_cli_test.sh RUVO_TRACE RUVO_DEMO LIBRARY ALTERED_LIBRARY WORKDIR
+# usage: trace_cli_test.sh RUVO_TRACE RUVO_DEMO LIBRARY ALTERED_LIBRARY TRACER_HOST WORKDIR
 set -euo pipefail
-trace=$1 demo=$2 library=$3 altered=$4 work=$5
+trace=$1 demo=$2 library=$3 altered=$4 host=$5 work=$6
 rm -rf "$work" && mkdir -p "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -37,6 +37,14 @@ grep -q "BlendRect(" "$work/altered.txt" && grep -q "ScreenLayer differs" "$work
 head -1 "$work/profile.csv" | grep -q "^frame,slot,name,calls,pixels,nanoseconds$" || fail "csv header"
 grep -q "^12,[0-9]*,PresentLit,1," "$work/profile.csv" || fail "no PresentLit in frame 12"
 [ -s "$work/chart.png" ] || fail "no chart"
+
+# A host that checks the record it gets from the tracer, then replays.
+"$trace" record -o "$work/host.trace" -- "$host" @tracer >"$work/host.txt" \
+  || fail "tracer_host: $(cat "$work/host.txt")"
+"$trace" replay "$work/host.trace" --library "$library" >"$work/host-replay.txt" \
+  || fail "tracer_host replay: $(cat "$work/host-replay.txt")"
+grep -q "2 of 2 frames checked against the recording: all equal" "$work/host-replay.txt" \
+  || fail "tracer_host replay: $(cat "$work/host-replay.txt")"
 
 # A cut trace: one line naming the byte offset, status 1.
 size=$(stat -c %s "$work/demo.trace")

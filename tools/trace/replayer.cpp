@@ -41,23 +41,22 @@ void Replayer::Write(const Trace &trace, const Event &write) {
     std::memcpy(reinterpret_cast<uint8_t *>(db_) + write.number, blob.data(), blob.size());
 }
 
-uint32_t Replayer::Call(const Trace &trace, const CallEvent &call,
-                        std::chrono::nanoseconds *elapsed) {
+void Replayer::Prepare(const Trace &trace, const CallEvent &call, PreparedCall &out) {
     if (!db_) db_ = init_();
-    uint64_t args[kMaxArgs] = {};
+    out.slot = call.slot;
     // Pointer arguments without recorded memory (a window) are null.
-    for (int i = 0; i < call.arg_count; ++i) {
-        args[i] = (kPointerArgs[call.slot] >> i & 1) ? 0 : call.args[i];
+    for (int i = 0; i < kMaxArgs; ++i) {
+        out.args[i] = i >= call.arg_count || (kPointerArgs[call.slot] >> i & 1) ? 0 : call.args[i];
     }
-    buffers_.resize(call.groups.size());
+    out.buffers.resize(call.groups.size());
     std::vector<uint8_t *> group_at(call.groups.size());
     for (size_t g = 0; g < call.groups.size(); ++g) {
         const Group &group = call.groups[g];
-        buffers_[g].clear();
+        out.buffers[g].clear();
         if (group.kind == GroupKind::kHost) {
             const auto &blob = trace.blobs[group.blob];
-            buffers_[g].assign(blob.begin(), blob.end());
-            group_at[g] = buffers_[g].data();
+            out.buffers[g].assign(blob.begin(), blob.end());
+            group_at[g] = out.buffers[g].data();
         } else if (group.kind == GroupKind::kLayers) {
             group_at[g] = reinterpret_cast<uint8_t *>(db_->ScreenLayer) + group.base;
         } else {
@@ -71,19 +70,27 @@ uint32_t Replayer::Call(const Trace &trace, const CallEvent &call,
         if (p.arg == kDescBase) {
             desc_base = at, has_desc_base = true;
         } else {
-            args[p.arg] = at;
+            out.args[p.arg] = at;
         }
     }
     if (has_desc_base) {
         const int desc_arg = call.slot == RUVO_SLOT_DrawSpriteToSurface ? 4 : 5;
-        if (args[desc_arg]) {
-            auto *desc = reinterpret_cast<uint8_t *>(static_cast<uintptr_t>(args[desc_arg]));
+        if (out.args[desc_arg]) {
+            auto *desc = reinterpret_cast<uint8_t *>(static_cast<uintptr_t>(out.args[desc_arg]));
             std::memcpy(desc + offsetof(RuvoSurfaceDesc, Base), &desc_base, sizeof(void *));
         }
     }
-    const RuvoOperation fn = db_->OperationSlot.Slot[call.slot];
+}
+
+uint32_t Replayer::Run(const PreparedCall &call) const {
+    return CallSlot(call.slot, db_->OperationSlot.Slot[call.slot], call.args);
+}
+
+uint32_t Replayer::Call(const Trace &trace, const CallEvent &call,
+                        std::chrono::nanoseconds *elapsed) {
+    Prepare(trace, call, prepared_);
     const auto start = std::chrono::steady_clock::now();
-    const uint32_t result = CallSlot(call.slot, fn, args);
+    const uint32_t result = Run(prepared_);
     if (elapsed) *elapsed = std::chrono::steady_clock::now() - start;
     return result;
 }

@@ -13,6 +13,15 @@
 
 namespace ruvo::trace {
 
+// A call with its arguments resolved against one Replayer's library: the
+// recorded memory in buffers of its own, pointers into them, the layers and
+// the record. Run it any number of times.
+struct PreparedCall {
+    uint8_t slot = 0;
+    uint64_t args[kMaxArgs] = {};
+    std::vector<std::vector<uint8_t>> buffers;  // one per group; empty for the library's memory
+};
+
 class Replayer {
   public:
     // Loads the library; with private_copy, from a copy of the file, so that
@@ -34,7 +43,9 @@ class Replayer {
                   std::chrono::nanoseconds *elapsed = nullptr);
     // The host memory the last call read and wrote, one buffer per group
     // (empty for groups in the library's own memory).
-    const std::vector<std::vector<uint8_t>> &buffers() const { return buffers_; }
+    const std::vector<std::vector<uint8_t>> &buffers() const { return prepared_.buffers; }
+    void Prepare(const Trace &trace, const CallEvent &call, PreparedCall &out);
+    uint32_t Run(const PreparedCall &call) const;
     // The displayed frame after a presentation; false when nothing is shown.
     bool Frame(const Event &frame, std::vector<uint16_t> &pixels);
 
@@ -45,7 +56,7 @@ class Replayer {
     std::string library_;
     RuvoDrawBlock *db_ = nullptr;
     RuvoDrawBlock *(RUVO_CDECL *init_)(void) = nullptr;
-    std::vector<std::vector<uint8_t>> buffers_;
+    PreparedCall prepared_;
 };
 
 // The storage cells of a layer as logical coordinates under a scroll offset.

@@ -82,11 +82,15 @@ struct Forward<Slot, R(RUVO_CDECL *)(A...)> {
     }
 };
 
+// Slots 27 and 49 hold one operation in the library, so they hold one
+// forwarder here too (a host may compare them); calls through either are
+// recorded as slot 27.
 void InstallForwarders(RuvoDrawBlock &db) {
 #define RUVO_TRACE_FORWARD(slot, Member, Operation, Result, Params) \
     db.OperationSlot.Op.Member = &Forward<slot, Ruvo##Member##Fn>::Call;
     RUVO_OPERATION_SLOTS(RUVO_TRACE_FORWARD)
 #undef RUVO_TRACE_FORWARD
+    db.OperationSlot.Op.ApplyLightGridAlias = db.OperationSlot.Op.ApplyLightGrid;
 }
 
 constexpr size_t kSlotsBegin = offsetof(RuvoDrawBlock, OperationSlot);
@@ -115,6 +119,8 @@ RuvoDrawBlock *Tracer::Init() {
     real_ = real_init_();
     LibraryToHost();
     InstallForwarders(theHostBlock);
+    // The forwarders are what both sides agree the host's slots hold.
+    std::memcpy(&agreed_.OperationSlot, &theHostBlock.OperationSlot, sizeof(RuvoSlotTable));
     return &theHostBlock;
 }
 
@@ -153,9 +159,14 @@ void Tracer::LibraryToHost() {
     auto *host = reinterpret_cast<uint8_t *>(&theHostBlock);
     auto *agreed = reinterpret_cast<uint8_t *>(&agreed_);
     const auto *real = reinterpret_cast<const uint8_t *>(real_);
-    for (size_t i = 0; i < sizeof(RuvoDrawBlock); ++i) {
-        if (i == kSlotsBegin) i = kSlotsEnd;
-        if (i < sizeof(RuvoDrawBlock) && real[i] != agreed[i]) host[i] = agreed[i] = real[i];
+    constexpr size_t kChunk = 64, kSize = sizeof(RuvoDrawBlock);
+    for (size_t chunk = 0; chunk < kSize; chunk += kChunk) {
+        const size_t n = std::min(kChunk, kSize - chunk);
+        if (std::memcmp(real + chunk, agreed + chunk, n) == 0) continue;
+        for (size_t i = chunk; i < chunk + n; ++i) {
+            if (i >= kSlotsBegin && i < kSlotsEnd) continue;
+            if (real[i] != agreed[i]) host[i] = agreed[i] = real[i];
+        }
     }
 }
 
