@@ -1,7 +1,7 @@
 // A library that differs from the real one in one operation: BlendRect
 // blends a colour with its red top bit flipped. For testing that compare finds the call.
-// The real library is loaded into a namespace of its own, so that its state
-// is not shared with an instance the comparing process loaded itself.
+// It loads a copy of the real library's file, so that its state is not
+// shared with an instance the comparing process loaded itself.
 #include <dlfcn.h>
 
 #include <cstring>
@@ -20,7 +20,7 @@ void RUVO_CDECL AlteredBlendRect(int32_t x, int32_t y, int32_t width, int32_t he
 }  // namespace
 
 extern "C" RUVO_API RuvoDrawBlock *RUVO_CDECL RuvoDraw_Init(void) {
-    static void *real = dlmopen(LM_ID_NEWLM, RUVO_REAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    static void *real = dlopen(RUVO_REAL_LIBRARY_COPY, RTLD_NOW | RTLD_LOCAL);
     if (!real) return nullptr;
     void *symbol = dlsym(real, "RuvoDraw_Init");
     RuvoDrawBlock *(RUVO_CDECL * init)(void);

@@ -58,7 +58,7 @@ TEST(HostMemory, TextCapturesTheFontUpToTheGlyphsItUses) {
     const auto a = Sprite(3, 3), b = Sprite(4, 5);
     auto place = [&](unsigned char c, const std::vector<uint8_t> &g) {
         const uint32_t at = uint32_t(font.size());
-        std::memcpy(&font[4 * c], &at, 4);
+        std::memcpy(&font[size_t{4} * c], &at, 4);
         font.insert(font.end(), g.begin(), g.end());
     };
     place('a', a);

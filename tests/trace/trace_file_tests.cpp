@@ -151,7 +151,7 @@ TEST(TraceFile, BytesAfterTheEndMarkAreRejected) {
 
 TEST(TraceFile, PointerFieldsAreNeverWritable) {
     EXPECT_FALSE(TouchesPointerField(offsetof(RuvoDrawBlock, ClipLeft), 16));
-    EXPECT_FALSE(TouchesPointerField(offsetof(RuvoDrawBlock, SpritePalette), 3 * 512));
+    EXPECT_FALSE(TouchesPointerField(offsetof(RuvoDrawBlock, SpritePalette), uint64_t{3} * 512));
     EXPECT_TRUE(TouchesPointerField(offsetof(RuvoDrawBlock, ScreenLayer) - 1, 2));
     EXPECT_TRUE(TouchesPointerField(offsetof(RuvoDrawBlock, PrimarySurface), 1));
     EXPECT_TRUE(TouchesPointerField(offsetof(RuvoDrawBlock, OperationSlot) + 100, 1));

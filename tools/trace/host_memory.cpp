@@ -9,14 +9,15 @@
 namespace ruvo::trace {
 namespace {
 
-constexpr int64_t kColourTableBytes = 256 * 2;
-constexpr int64_t kBlendTableBytes = 256 * 4;
+constexpr int64_t kColourTableBytes = int64_t{256} * 2;
+constexpr int64_t kBlendTableBytes = int64_t{256} * 4;
 constexpr int64_t kTileBytes = 1024;
 constexpr int64_t kFontHeaderBytes = 1540;
 
 uint16_t U16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
 const uint8_t *Ptr(uint64_t word) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): arguments are addresses
     return reinterpret_cast<const uint8_t *>(static_cast<uintptr_t>(word));
 }
 
@@ -39,7 +40,7 @@ int64_t FontBytes(const uint8_t *text, const uint8_t *font) {
         if (seen[*c]) continue;
         seen[*c] = true;
         uint32_t offset;
-        std::memcpy(&offset, font + 4 * *c, 4);
+        std::memcpy(&offset, font + size_t{4} * *c, 4);
         end = std::max<int64_t>(end, int64_t(offset) + SpriteBytes(font + offset));
         if (end > kMaxRegionBytes) return end;
     }
@@ -183,8 +184,7 @@ std::vector<Region> CallRegions(int slot, const uint64_t *a) {
         case RUVO_SLOT_DrawSpriteToSurface:
         case RUVO_SLOT_BlendSpriteToSurface: {
             const bool draw = slot == RUVO_SLOT_DrawSpriteToSurface;
-            const uint8_t sprite_arg = draw ? 2 : 4, table_arg = draw ? 3 : 3,
-                          desc_arg = draw ? 4 : 5;
+            const uint8_t sprite_arg = draw ? 2 : 4, table_arg = 3, desc_arg = draw ? 4 : 5;
             if (!a[sprite_arg] || !a[desc_arg]) break;
             const uint8_t *sprite = Ptr(a[sprite_arg]);
             AddSprite(out, a, sprite_arg);

@@ -3,6 +3,7 @@
 #include "tools/trace/profile_chart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -59,8 +60,9 @@ void DrawProfileChart(const std::string &path, const std::vector<std::vector<Slo
         uint64_t ns = 0, calls = 0;
         for (const auto &f : per_frame) ns += f[s].nanoseconds, calls += f[s].calls;
         if (!calls) continue;
-        bars.emplace_back(ns / 1e6 / frames, s);
-        total += ns / 1e6 / frames;
+        const double ms = double(ns) / 1e6 / frames;
+        bars.emplace_back(ms, s);
+        total += ms;
     }
     std::sort(bars.rbegin(), bars.rend());
 
@@ -82,7 +84,7 @@ void DrawProfileChart(const std::string &path, const std::vector<std::vector<Slo
         const int y = kTop + int(i) * kRow;
         const auto [ms, slot] = bars[i];
         Text(img, label, 12, y + 3, SlotName(slot), {40, 40, 40});
-        const int length = std::max(1, int(kBarMax * ms / longest + 0.5));
+        const int length = std::max(1, int(std::lround(kBarMax * ms / longest)));
         Fill(img, kNameWidth, y + 4, kNameWidth + length, y + kRow - 4,
              i % 2 ? Rgb{70, 120, 180} : Rgb{50, 95, 155});
         char value[64];

@@ -76,6 +76,7 @@ void Replayer::Prepare(const Trace &trace, const CallEvent &call, PreparedCall &
     if (has_desc_base) {
         const int desc_arg = call.slot == RUVO_SLOT_DrawSpriteToSurface ? 4 : 5;
         if (out.args[desc_arg]) {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the description lies in a buffer of ours
             auto *desc = reinterpret_cast<uint8_t *>(static_cast<uintptr_t>(out.args[desc_arg]));
             std::memcpy(desc + offsetof(RuvoSurfaceDesc, Base), &desc_base, sizeof(void *));
         }

@@ -23,8 +23,6 @@
 #include "tools/trace/slot_calls.h"
 #include "tools/trace/trace_file.h"
 
-extern char **environ;
-
 namespace {
 
 using namespace ruvo::trace;
@@ -134,6 +132,7 @@ int Record(int argc, char **argv) {
         if (a == "@tracer") a = fs::absolute(tracer).string();
     }
     std::vector<char *> host_argv;
+    host_argv.reserve(host_args.size() + 1);
     for (std::string &a : host_args) host_argv.push_back(a.data());
     host_argv.push_back(nullptr);
     pid_t pid;
@@ -427,8 +426,8 @@ int Profile(int argc, char **argv) {
         for (int s : order) {
             std::printf("%-30s %10llu %14llu %12.3f %6.1f%%\n", SlotName(s),
                         (unsigned long long)total[s].calls, (unsigned long long)total[s].pixels,
-                        total[s].nanoseconds / 1e6,
-                        all_ns ? 100.0 * total[s].nanoseconds / all_ns : 0);
+                        double(total[s].nanoseconds) / 1e6,
+                        all_ns ? 100.0 * double(total[s].nanoseconds) / double(all_ns) : 0);
         }
         std::printf("\n%-8s %10s %14s %12s\n", "frame", "calls", "pixels", "time ms");
         for (size_t f = 0; f < per_frame.size(); ++f) {
@@ -439,11 +438,11 @@ int Profile(int argc, char **argv) {
             const std::string label =
                 f < l.trace.frames ? std::to_string(f + 1) : std::string("after");
             std::printf("%-8s %10llu %14llu %12.3f\n", label.c_str(), (unsigned long long)sum.calls,
-                        (unsigned long long)sum.pixels, sum.nanoseconds / 1e6);
+                        (unsigned long long)sum.pixels, double(sum.nanoseconds) / 1e6);
         }
         std::printf("%-8s %10s %14s %12.3f (%u frames, %.3f ms per frame)\n", "total", "", "",
-                    all_ns / 1e6, l.trace.frames,
-                    l.trace.frames ? all_ns / 1e6 / l.trace.frames : 0.0);
+                    double(all_ns) / 1e6, l.trace.frames,
+                    l.trace.frames ? double(all_ns) / 1e6 / l.trace.frames : 0.0);
     }
     if (!chart.empty()) {
         try {

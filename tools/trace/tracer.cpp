@@ -178,8 +178,11 @@ void Tracer::AddMemory(int slot, uint64_t *args, CallEvent &call) {
     if (slot == RUVO_SLOT_DrawSpriteToSurface || slot == RUVO_SLOT_BlendSpriteToSurface) {
         const uint64_t desc = args[slot == RUVO_SLOT_DrawSpriteToSurface ? 4 : 5];
         if (desc) {
-            desc_base = reinterpret_cast<uintptr_t>(
-                reinterpret_cast<const RuvoSurfaceDesc *>(static_cast<uintptr_t>(desc))->Base);
+            RuvoSurfaceDesc copy;
+            // NOLINTNEXTLINE(performance-no-int-to-ptr): the host gave its address
+            std::memcpy(&copy, reinterpret_cast<const void *>(static_cast<uintptr_t>(desc)),
+                        sizeof copy);
+            desc_base = reinterpret_cast<uintptr_t>(copy.Base);
         }
     }
     auto pointer = [&](uint8_t arg) { return arg == kDescBase ? desc_base : args[arg]; };
@@ -221,6 +224,7 @@ void Tracer::AddMemory(int slot, uint64_t *args, CallEvent &call) {
         size_t j = i + 1;
         while (j < host.size() && host[j].lo < hi) hi = std::max(hi, host[j].hi), ++j;
         Group g;
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): host memory the call reads
         g.blob = writer_->Blob({reinterpret_cast<const uint8_t *>(lo), size_t(hi - lo)});
         for (size_t k = i; k < j; ++k) {
             call.pointers.push_back({host[k].arg, uint8_t(call.groups.size()),
