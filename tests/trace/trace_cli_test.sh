@@ -2,9 +2,10 @@
 # ruvo-trace end to end: records the demo through the tracing library,
 # replays it bit for bit, compares builds (one altered in one operation),
 # profiles, and rejects a damaged trace with the offset of the damage.
-# usage: trace_cli_test.sh RUVO_TRACE RUVO_DEMO LIBRARY ALTERED_LIBRARY TRACER_HOST WORKDIR
+# usage: trace_cli_test.sh RUVO_TRACE RUVO_DEMO LIBRARY ALTERED_LIBRARY TRACER_HOST LINKED_HOST
+#        WORKDIR
 set -euo pipefail
-trace=$1 demo=$2 library=$3 altered=$4 host=$5 work=$6
+trace=$1 demo=$2 library=$3 altered=$4 host=$5 linked=$6 work=$7
 rm -rf "$work" && mkdir -p "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -45,6 +46,12 @@ grep -q "^12,[0-9]*,PresentLit,1," "$work/profile.csv" || fail "no PresentLit in
   || fail "tracer_host replay: $(cat "$work/host-replay.txt")"
 grep -q "2 of 2 frames checked against the recording: all equal" "$work/host-replay.txt" \
   || fail "tracer_host replay: $(cat "$work/host-replay.txt")"
+
+# A host linked with the library finds the tracer by name.
+"$trace" record -o "$work/linked.trace" -- "$linked" >"$work/linked.txt" \
+  || fail "linked_host: $(cat "$work/linked.txt")"
+"$trace" replay "$work/linked.trace" --library "$library" | grep -q "1 of 1 frames .*all equal" \
+  || fail "linked_host replay"
 
 # A cut trace: one line naming the byte offset, status 1.
 size=$(stat -c %s "$work/demo.trace")
