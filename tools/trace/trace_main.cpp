@@ -284,10 +284,14 @@ int Compare(int argc, char **argv) {
                 const auto &ba = a.buffers()[g], &bb = b.buffers()[g];
                 for (size_t k = 0; k < ba.size(); ++k) {
                     if (ba[k] != bb[k]) {
-                        report =
-                            "host memory differs at byte " + std::to_string(k) +
-                            " of the piece given as argument " +
-                            std::to_string(e.call.pointers.empty() ? 0 : e.call.pointers[0].arg);
+                        uint8_t arg = 0;
+                        for (const PointerArg &p : e.call.pointers) {
+                            if (p.group == g) arg = p.arg;
+                        }
+                        report = "host memory differs at byte " + std::to_string(k) +
+                                 " of the piece given as argument " + std::to_string(arg) +
+                                 (arg == kDescBase ? " (the SurfaceDesc's image)" : "") + ": " +
+                                 std::to_string(ba[k]) + " against " + std::to_string(bb[k]);
                         break;
                     }
                 }
