@@ -426,11 +426,14 @@ int Profile(int argc, char **argv) {
         }
         std::sort(order.begin(), order.end(),
                   [&](int x, int y) { return total[x].nanoseconds > total[y].nanoseconds; });
-        std::printf("%-30s %10s %14s %12s %7s\n", "slot", "calls", "pixels", "time ms", "share");
+        const double frames = std::max<uint32_t>(l.trace.frames, 1);
+        std::printf("%-30s %10s %14s %12s %12s %7s\n", "slot", "calls", "pixels", "time ms",
+                    "ms/frame", "share");
         for (int s : order) {
-            std::printf("%-30s %10llu %14llu %12.3f %6.1f%%\n", SlotName(s),
-                        (unsigned long long)total[s].calls, (unsigned long long)total[s].pixels,
-                        double(total[s].nanoseconds) / 1e6,
+            const double ms = double(total[s].nanoseconds) / 1e6;
+            std::printf("%-30s %10llu %14llu %12.3f %12.4f %6.1f%%\n", SlotName(s),
+                        (unsigned long long)total[s].calls, (unsigned long long)total[s].pixels, ms,
+                        ms / frames,
                         all_ns ? 100.0 * double(total[s].nanoseconds) / double(all_ns) : 0);
         }
         std::printf("\n%-8s %10s %14s %12s\n", "frame", "calls", "pixels", "time ms");
