@@ -83,6 +83,23 @@ TEST(TraceFile, SameContentIsOneBlob) {
     EXPECT_EQ(ParseTrace(bytes).blobs.size(), 3u);
 }
 
+// Large blobs are told apart by content too, not by their first hash alone.
+TEST(TraceFile, LargeBlobsDifferingInOneByteAreTwo) {
+    const auto bytes = Written([](TraceWriter &w) {
+        std::vector<uint8_t> image(100000, 7);
+        EXPECT_EQ(w.Blob(image), 0u);
+        EXPECT_EQ(w.Blob(std::vector<uint8_t>(image)), 0u);
+        image[99999] = 8;
+        EXPECT_EQ(w.Blob(image), 1u);
+        image.pop_back();
+        EXPECT_EQ(w.Blob(image), 2u);
+        w.End();
+    });
+    const Trace t = ParseTrace(bytes);
+    ASSERT_EQ(t.blobs.size(), 3u);
+    EXPECT_EQ(t.blobs[1][99999], 8);
+}
+
 // Every cut of a whole trace is reported, at or before the cut.
 TEST(TraceFile, EveryTruncationIsAnErrorInsideTheFile) {
     const auto bytes = Written(Sample);

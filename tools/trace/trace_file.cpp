@@ -263,20 +263,29 @@ void TraceWriter::U64(uint64_t v) {
     U32(uint32_t(v >> 32));
 }
 
+// Small blobs are kept and compared byte for byte; large ones (images) by a
+// second, independent hash and their length, so that a long session of
+// presented images does not keep a copy of each in memory.
 uint32_t TraceWriter::Blob(std::span<const uint8_t> bytes) {
     const uint64_t hash = Fnv1a(bytes);
+    const bool kept = bytes.size() <= kKeptBlobBytes;
+    const uint64_t second = kept ? 0 : Fnv1a(bytes, 0x84222325CBF29CE4ull);
     auto &same_hash = seen_[hash];
-    for (const auto &[number, content] : same_hash) {
-        if (content.size() == bytes.size() &&
-            (bytes.empty() || std::memcmp(content.data(), bytes.data(), bytes.size()) == 0)) {
-            return number;
+    for (const SeenBlob &seen : same_hash) {
+        if (seen.length != bytes.size()) continue;
+        if (kept
+                ? bytes.empty() || std::memcmp(seen.content.data(), bytes.data(), bytes.size()) == 0
+                : seen.second_hash == second) {
+            return seen.number;
         }
     }
     U8(uint8_t(Tag::kBlob));
     U64(hash);
     U32(uint32_t(bytes.size()));
     Put(bytes.data(), bytes.size());
-    same_hash.emplace_back(blobs_, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    SeenBlob seen{blobs_, bytes.size(), second, {}};
+    if (kept) seen.content.assign(bytes.begin(), bytes.end());
+    same_hash.push_back(std::move(seen));
     return blobs_++;
 }
 

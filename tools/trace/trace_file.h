@@ -160,7 +160,14 @@ class TraceWriter {
 
     std::FILE *file_;
     uint32_t blobs_ = 0, calls_ = 0, frames_ = 0;
-    std::unordered_map<uint64_t, std::vector<std::pair<uint32_t, std::vector<uint8_t>>>> seen_;
+    static constexpr size_t kKeptBlobBytes = 4096;
+    struct SeenBlob {
+        uint32_t number;
+        size_t length;
+        uint64_t second_hash;          // large blobs
+        std::vector<uint8_t> content;  // small blobs
+    };
+    std::unordered_map<uint64_t, std::vector<SeenBlob>> seen_;
 };
 
 }  // namespace ruvo::trace
