@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. Each target first installs whatever
 # Debian packages its build needs and are missing.
-.PHONY: all test bench demo deps clean
+.PHONY: all test bench demo web web-test deps clean
 
 all: test
 
@@ -25,6 +25,21 @@ demo:
 	cmake --preset default
 	cmake --build --preset default -j$$(nproc) --target ruvo-demo ruvo-pack
 	build/default/demo/ruvo-demo $(DEMO_ARGS)
+
+# The demo as a static page in out/web/ (serve it: python3 -m http.server -d out/web).
+# The native build writes the assets the page embeds.
+web:
+	@tools/install-deps.sh web
+	cmake --preset default
+	cmake --build --preset default -j$$(nproc) --target demo-art ruvo-demo
+	cmake --preset web
+	cmake --build --preset web -j$$(nproc) --target ruvo-demo
+	mkdir -p out/web
+	cp build/web/demo/web/index.html build/web/demo/web/ruvo-demo.js build/web/demo/web/ruvo-demo.wasm out/web/
+
+# The page in headless Chromium shows the native demo's frame, pixel for pixel.
+web-test: web
+	tests/web/check_web_demo.sh out/web build/default/demo/ruvo-demo
 
 clean:
 	rm -rf build out
