@@ -33,12 +33,14 @@ web:
 	cmake --preset default
 	cmake --build --preset default -j$$(nproc) --target demo-art ruvo-demo
 	cmake --preset web
-	cmake --build --preset web -j$$(nproc) --target ruvo-demo
+	cmake --build --preset web -j$$(nproc) --target ruvo-demo web_display_test
 	mkdir -p out/web
 	cp build/web/demo/web/index.html build/web/demo/web/ruvo-demo.js build/web/demo/web/ruvo-demo.wasm out/web/
 
-# The page in headless Chromium shows the native demo's frame, pixel for pixel.
+# In headless Chromium: the web display's own test page, then the demo page,
+# which must show the native demo's frame pixel for pixel.
 web-test: web
+	python3 tests/web/browser_page.py build/web/tests/web display_test.html --expect-prefix pass
 	tests/web/check_web_demo.sh out/web build/default/demo/ruvo-demo
 
 clean:

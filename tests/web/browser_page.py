@@ -5,10 +5,12 @@ Serves DIR on 127.0.0.1 (a port of its own), opens PAGE (a path with its
 query) in Chromium driven through the DevTools protocol over a pipe (no
 libraries needed), waits until the page's title starts with "done", and
 prints the text of its #result element. With --expect-canvas HASH it fails
-unless the result names that canvas hash; with --screenshot FILE it also
+unless the result names that canvas hash, with --expect-prefix TEXT unless
+the result starts with TEXT; with --screenshot FILE it also
 saves the first 1024 x 768 CSS pixels of the page's canvas as a PNG.
 
-  browser_page.py DIR PAGE [--expect-canvas HASH] [--screenshot FILE] [--timeout S]
+  browser_page.py DIR PAGE [--expect-canvas HASH] [--expect-prefix TEXT]
+                  [--screenshot FILE] [--timeout S]
 """
 import argparse
 import base64
@@ -80,6 +82,7 @@ def main():
     parser.add_argument("dir")
     parser.add_argument("page")
     parser.add_argument("--expect-canvas")
+    parser.add_argument("--expect-prefix")
     parser.add_argument("--screenshot")
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
@@ -135,6 +138,9 @@ def main():
                 f.write(base64.b64decode(shot["data"]))
             print(f"wrote {args.screenshot}")
         status = 0
+        if args.expect_prefix and not result.startswith(args.expect_prefix):
+            print(f"the page's result does not start with {args.expect_prefix!r}", file=sys.stderr)
+            status = 1
         if args.expect_canvas:
             fields = result.split()
             canvas = fields[fields.index("canvas") + 1] if "canvas" in fields else "?"
