@@ -50,7 +50,7 @@ class Reader {
     }
     void Table(std::vector<uint16_t> &table) {
         const uint32_t n = Word();
-        if (!Has(size_t{n} * 2)) return;
+        if (!Has(n, sizeof(uint16_t))) return;
         table.resize(n);
         for (uint16_t &v : table) v = Scalar<uint16_t>();
     }
@@ -63,8 +63,9 @@ class Reader {
     }
 
   private:
-    bool Has(size_t n) {
-        if (ok_ && in_.size() - at_ >= n) return true;
+    // Whether n items of size bytes are left (counted without overflow).
+    bool Has(size_t n, size_t size = 1) {
+        if (ok_ && (in_.size() - at_) / size >= n) return true;
         ok_ = false;
         return false;
     }
