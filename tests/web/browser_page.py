@@ -6,11 +6,11 @@ query) in Chromium driven through the DevTools protocol over a pipe (no
 libraries needed), waits until the page's title starts with "done", and
 prints the text of its #result element. With --expect-canvas HASH it fails
 unless the result names that canvas hash, with --expect-prefix TEXT unless
-the result starts with TEXT; with --screenshot FILE it also
-saves the first 1024 x 768 CSS pixels of the page's canvas as a PNG.
+the result starts with TEXT; with --screenshot FILE it also saves a PNG of
+the page's <main> element (or its first canvas), scaled by --scale.
 
   browser_page.py DIR PAGE [--expect-canvas HASH] [--expect-prefix TEXT]
-                  [--screenshot FILE] [--timeout S]
+                  [--screenshot FILE [--scale F]] [--timeout S]
 """
 import argparse
 import base64
@@ -84,6 +84,7 @@ def main():
     parser.add_argument("--expect-canvas")
     parser.add_argument("--expect-prefix")
     parser.add_argument("--screenshot")
+    parser.add_argument("--scale", type=float, default=1.0)
     parser.add_argument("--timeout", type=float, default=120)
     parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
     args = parser.parse_args()
@@ -130,10 +131,12 @@ def main():
         print(f"page: {status_text}")
         print(f"loaded and finished in {elapsed:.1f} s")
         if args.screenshot:
-            shot = devtools.call("Page.captureScreenshot", format="png", clip={
-                "x": devtools.evaluate("document.getElementById('screen').getBoundingClientRect().x"),
-                "y": devtools.evaluate("document.getElementById('screen').getBoundingClientRect().y"),
-                "width": 1024, "height": 768, "scale": 1})
+            box = devtools.evaluate(
+                "(() => { const e = document.querySelector('main') || document.querySelector('canvas');"
+                " const r = e.getBoundingClientRect();"
+                " return {x: r.x, y: r.y, width: r.width, height: r.height}; })()")
+            shot = devtools.call("Page.captureScreenshot", format="png",
+                                 clip={**box, "scale": args.scale})
             with open(args.screenshot, "wb") as f:
                 f.write(base64.b64decode(shot["data"]))
             print(f"wrote {args.screenshot}")
