@@ -37,10 +37,13 @@ web:
 	mkdir -p out/web
 	cp build/web/demo/web/index.html build/web/demo/web/ruvo-demo.js build/web/demo/web/ruvo-demo.wasm out/web/
 
-# In headless Chromium: the web display's own test page, then the demo page,
-# which must show the native demo's frame pixel for pixel.
+# In headless Chromium: the web display's own test page, the unit tests
+# compiled to WebAssembly, then the demo page, which must show the native
+# demo's frame pixel for pixel.
 web-test: web
+	cmake --build --preset web -j$$(nproc) --target ruvo_tests
 	python3 tests/web/browser_page.py build/web/tests/web display_test.html --expect-prefix pass
+	python3 tests/web/browser_page.py build/web/tests unit_tests.html --expect-prefix "exit 0" --timeout 600
 	tests/web/check_web_demo.sh out/web build/default/demo/ruvo-demo
 
 clean:

@@ -143,6 +143,9 @@ def main():
         status = 0
         if args.expect_prefix and not result.startswith(args.expect_prefix):
             print(f"the page's result does not start with {args.expect_prefix!r}", file=sys.stderr)
+            log = devtools.evaluate("(document.getElementById('log') || {}).textContent") or ""
+            if log:
+                print("\n".join(log.splitlines()[-40:]), file=sys.stderr)
             status = 1
         if args.expect_canvas:
             fields = result.split()
