@@ -24,7 +24,7 @@ EM_JS(int, WebFindCanvas, (const char *selector), {
         return 0;  // not a valid selector
     }
     if (!(canvas instanceof HTMLCanvasElement)) return 0;
-    Module.ruvoCanvas = {canvas : canvas, context : null, style : null};
+    Module.ruvoCanvas = {canvas : canvas, context : null};
     return 1;
 });
 
@@ -36,18 +36,20 @@ EM_JS(void, WebSizeCanvas, (int width, int height), {
     c.canvas.height = height;
 });
 
-// Full screen within the page: the canvas over everything, scaled to fit.
+// Full screen within the page: the canvas over everything, scaled to fit. Its
+// own style is kept on the element, so that a display opened again after
+// ReleaseDisplay (which leaves the mode) can still put it back.
 EM_JS(void, WebCoverPage, (int cover), {
     var c = Module.ruvoCanvas;
     if (!c) return;
-    var s = c.canvas.style;
-    if (cover && c.style === null) {
-        c.style = s.cssText;
-        s.cssText = "position:fixed;left:0;top:0;width:100vw;height:100vh;z-index:2147483647;" +
-                    "object-fit:contain;background:#000;image-rendering:pixelated";
-    } else if (!cover && c.style !== null) {
-        s.cssText = c.style;
-        c.style = null;
+    var canvas = c.canvas;
+    if (cover && canvas.ruvoStyle === undefined) {
+        canvas.ruvoStyle = canvas.style.cssText;
+        canvas.style.cssText = "position:fixed;left:0;top:0;width:100vw;height:100vh;" +
+            "z-index:2147483647;object-fit:contain;background:#000;image-rendering:pixelated";
+    } else if (!cover && canvas.ruvoStyle !== undefined) {
+        canvas.style.cssText = canvas.ruvoStyle;
+        delete canvas.ruvoStyle;
     }
 });
 
@@ -137,7 +139,7 @@ class WebDevice final : public DisplayDevice {
   public:
     void Create(void *window) {
         window_ = window;
-        level_set_ = exclusive_ = covering_ = false;
+        level_set_ = exclusive_ = false;
         width_ = kMaxWidth;
         height_ = kMaxHeight;
     }
@@ -155,15 +157,13 @@ class WebDevice final : public DisplayDevice {
         if (bits_per_pixel != 16 || !ValidSize(width, height)) return kUnsupported;
         WebSizeCanvas(width, height);
         WebCoverPage(1);
-        covering_ = true;
         width_ = width;
         height_ = height;
         return kOk;
     }
 
     Result RestoreDisplayMode() override {
-        if (covering_) WebCoverPage(0);
-        covering_ = false;
+        WebCoverPage(0);
         return kOk;
     }
 
@@ -188,7 +188,7 @@ class WebDevice final : public DisplayDevice {
 
     void Release() override {
         window_ = nullptr;
-        level_set_ = exclusive_ = covering_ = false;
+        level_set_ = exclusive_ = false;
         WebForgetCanvas();
     }
 
@@ -196,7 +196,6 @@ class WebDevice final : public DisplayDevice {
     void *window_ = nullptr;
     int32_t width_ = kMaxWidth, height_ = kMaxHeight;
     bool level_set_ = false, exclusive_ = false;
-    bool covering_ = false;  // a mode is in force: the canvas covers the page
 };
 WebDevice theDevice;
 

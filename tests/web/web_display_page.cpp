@@ -104,6 +104,16 @@ int main() {
     Check(db->DirectDrawObject == nullptr && db->PrimarySurface == nullptr, "closed");
     Check(op.PresentRect(0, 0, 64, 8) == 0 && op.LockPrimary() == 0, "closed: nothing to lock");
 
+    // ReleaseDisplay leaves the mode: the canvas covers the page until a
+    // later exclusive display is closed.
+    Check(op.OpenDisplay(Window("#screen"), 1) == 1 && op.SetScreenMode(640, 480) == 1,
+          "exclusive again");
+    op.ReleaseDisplay();
+    Check(CanvasCovers("screen"), "ReleaseDisplay keeps the mode");
+    Check(op.OpenDisplay(Window("#screen"), 1) == 1, "opened again after ReleaseDisplay");
+    op.CloseDisplay();
+    Check(!CanvasCovers("screen"), "closing the later display restores the style");
+
     // Another canvas, then released.
     Check(op.OpenDisplay(Window("#other"), 0) == 1 && op.SetScreenMode(320, 200) == 1,
           "a second canvas");
