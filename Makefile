@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets. Each target first installs whatever
 # Debian packages its build needs and are missing.
-.PHONY: all test bench demo deps install package clean
+.PHONY: all test bench demo web web-test deps install package clean
 
 all: test
 
@@ -47,6 +47,26 @@ package: deps
 	cmake --preset default
 	cmake --build --preset default -j$$(nproc)
 	cd build/default && cpack
+
+# The demo as a static page in out/web/ (serve it: python3 -m http.server -d out/web).
+# The native build writes the assets the page embeds.
+web:
+	@tools/install-deps.sh web
+	cmake --preset default
+	cmake --build --preset default -j$$(nproc) --target demo-art ruvo-demo
+	cmake --preset web
+	cmake --build --preset web -j$$(nproc) --target ruvo-demo web_display_test
+	mkdir -p out/web
+	cp build/web/demo/web/index.html build/web/demo/web/ruvo-demo.js build/web/demo/web/ruvo-demo.wasm out/web/
+
+# In headless Chromium: the web display's own test page, the unit tests
+# compiled to WebAssembly, then the demo page, which must show the native
+# demo's frame pixel for pixel.
+web-test: web
+	cmake --build --preset web -j$$(nproc) --target ruvo_tests
+	python3 tests/web/browser_page.py build/web/tests/web display_test.html --expect-prefix pass
+	python3 tests/web/browser_page.py build/web/tests unit_tests.html --expect-prefix "exit 0" --timeout 600
+	tests/web/check_web_demo.sh out/web build/default/demo/ruvo-demo
 
 clean:
 	rm -rf build out

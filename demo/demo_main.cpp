@@ -108,24 +108,10 @@ std::vector<uint16_t> ReadDisplay(RuvoDrawBlock *db) {
     return pixels;
 }
 
-uint64_t Fnv1a(const std::vector<uint16_t> &pixels) {
-    uint64_t h = 0xCBF29CE484222325ull;
-    for (uint16_t p : pixels) {
-        for (int b = 0; b < 2; ++b) h = (h ^ ((p >> (8 * b)) & 0xFF)) * 0x100000001B3ull;
-    }
-    return h;
-}
-
 void WriteFrame(const std::string &path, const std::vector<uint16_t> &pixels) {
     const std::filesystem::path p(path);
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
     ruvo::media::WritePng565(path, 1024, 768, pixels.data(), 1024);
-}
-
-// The camera's offset from its start at step k of n: a figure of eight.
-std::pair<int32_t, int32_t> PathAt(int k, int n) {
-    const double a = 2 * M_PI * k / n;
-    return {int32_t(std::lround(420 * std::sin(a))), int32_t(std::lround(150 * std::sin(2 * a)))};
 }
 
 // A progress bar redrawn in place on a terminal; in a log, a line per tenth.
@@ -180,17 +166,10 @@ int main(int argc, char **argv) {
     if (op.SetScreenMode(1024, 768) != 1) Fail("SetScreenMode failed");
 
     // The host's 5-6-5 tables in the display's own format.
-    op.ConvertColours(art.palette.data(), db->SpritePalette[0], 256);
-    std::memcpy(db->SpritePalette[1], db->SpritePalette[0], 512);
-    std::memcpy(db->SpritePalette[2], db->SpritePalette[0], 512);
-    op.ConvertColours(art.shade.data(), db->ShadeTable, 16384);
-    op.ConvertColours(art.fire_colours.data(), art.fire_colours.data(), 256);
-    op.ConvertColours(art.text_colours.data(), art.text_colours.data(), 256);
-    op.ConvertAlternateColours(art.smoke_table.data(), art.smoke_table.data(), 256);
+    demo::LoadTables(db, art);
 
     demo::Scene scene(db, art);
-    const int32_t start_x = -64 - 512, start_y = 1008 - 440;  // the crossroads under the torch
-    scene.Start(start_x, start_y);
+    scene.Start(demo::kStartX, demo::kStartY);
 
     demo::PhaseTimes times;
     std::string status = "frame 0";
@@ -200,8 +179,8 @@ int main(int argc, char **argv) {
     for (int k = 1; running && ((options.window && !options.frames_given) || k <= options.frames);
          ++k) {
         const int step = (k - 1) % options.frames + 1;
-        auto [px, py] = PathAt(step, options.frames);
-        auto [qx, qy] = PathAt(step - 1, options.frames);
+        auto [px, py] = demo::PathAt(step, options.frames);
+        auto [qx, qy] = demo::PathAt(step - 1, options.frames);
         int32_t dx = px - qx, dy = py - qy;
 #if RUVO_DEMO_WINDOW
         if (options.window) {
@@ -218,18 +197,7 @@ int main(int argc, char **argv) {
             if (kx || ky) dx = kx, dy = ky;
         }
 #endif
-        char line[200];
-        if (options.fixed_text) {
-            std::snprintf(line, sizeof line, "frame %d of %d", k, options.frames);
-        } else {
-            const double n = frames ? frames : 1;
-            std::snprintf(
-                line, sizeof line,
-                "frame %d  %.0f fps  tiles %.2f  sprites %.2f  text %.2f  present %.2f ms", k,
-                frames ? frames / total : 0.0, times.tiles * 1e3 / n, times.sprites * 1e3 / n,
-                times.text * 1e3 / n, times.present * 1e3 / n);
-        }
-        status = line;
+        status = demo::StatusLine(k, options.frames, options.fixed_text, frames, total, times);
         const auto frame_start = Clock::now();
         scene.Frame(dx, dy, k, status, times);
         total += std::chrono::duration<double>(Clock::now() - frame_start).count();
@@ -251,7 +219,9 @@ int main(int argc, char **argv) {
                 times.tiles * 1e3 / n, times.sprites * 1e3 / n, times.text * 1e3 / n,
                 times.present * 1e3 / n);
     std::printf("wrote %s\n", options.out.c_str());
-    if (options.hash) std::printf("frame hash %016llx\n", (unsigned long long)Fnv1a(picture));
+    if (options.hash)
+        std::printf("frame hash %016llx\n",
+                    (unsigned long long)demo::Fnv1a(picture.data(), picture.size()));
     op.CloseDisplay();
 #if RUVO_DEMO_WINDOW
     if (sdl_window) {

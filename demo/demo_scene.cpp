@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace demo {
 namespace {
@@ -282,6 +284,45 @@ void Scene::Frame(int32_t dx, int32_t dy, int32_t tick, const std::string &statu
         if (x0 < x1 && y0 < y1) op_.ClearDepthFlag(x0, y0, x1 - x0, y1 - y0);
     }
     t.present += Since(start);
+}
+
+std::pair<int32_t, int32_t> PathAt(int k, int n) {
+    const double a = 2 * M_PI * k / n;
+    return {int32_t(std::lround(420 * std::sin(a))), int32_t(std::lround(150 * std::sin(2 * a)))};
+}
+
+void LoadTables(RuvoDrawBlock *db, Art &art) {
+    RuvoOperations &op = db->OperationSlot.Op;
+    op.ConvertColours(art.palette.data(), db->SpritePalette[0], 256);
+    std::memcpy(db->SpritePalette[1], db->SpritePalette[0], 512);
+    std::memcpy(db->SpritePalette[2], db->SpritePalette[0], 512);
+    op.ConvertColours(art.shade.data(), db->ShadeTable, 16384);
+    op.ConvertColours(art.fire_colours.data(), art.fire_colours.data(), 256);
+    op.ConvertColours(art.text_colours.data(), art.text_colours.data(), 256);
+    op.ConvertAlternateColours(art.smoke_table.data(), art.smoke_table.data(), 256);
+}
+
+std::string StatusLine(int frame, int path_frames, bool fixed_text, int frames_so_far, double total,
+                       const PhaseTimes &times) {
+    char line[200];
+    if (fixed_text) {
+        std::snprintf(line, sizeof line, "frame %d of %d", frame, path_frames);
+    } else {
+        const double n = frames_so_far ? frames_so_far : 1;
+        std::snprintf(line, sizeof line,
+                      "frame %d  %.0f fps  tiles %.2f  sprites %.2f  text %.2f  present %.2f ms",
+                      frame, frames_so_far ? frames_so_far / total : 0.0, times.tiles * 1e3 / n,
+                      times.sprites * 1e3 / n, times.text * 1e3 / n, times.present * 1e3 / n);
+    }
+    return line;
+}
+
+uint64_t Fnv1a(const uint16_t *pixels, size_t n) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < n; ++i) {
+        for (int b = 0; b < 2; ++b) h = (h ^ ((pixels[i] >> (8 * b)) & 0xFF)) * 0x100000001B3ull;
+    }
+    return h;
 }
 
 }  // namespace demo

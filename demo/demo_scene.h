@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/demo_art.h"
@@ -58,5 +59,26 @@ class Scene {
 // Ground kind and corner light of the endless map, at tile (i, j) and corner (i, j).
 Ground GroundAt(int i, int j);
 int CornerLight(int i, int j);
+
+// What every host of the demo does alike, so that each shows the same frames.
+
+// The camera's start: its top-left corner in the world (the crossroads under the torch).
+constexpr int32_t kStartX = -64 - 512, kStartY = 1008 - 440;
+
+// The camera's offset from its start at step k of a path of n steps: a figure of eight.
+std::pair<int32_t, int32_t> PathAt(int k, int n);
+
+// Puts the art's 5-6-5 tables into the DrawBlock (the palettes, the
+// ShadeTable) and the art's own tables in the display's format, once the
+// display's pixel format is known.
+void LoadTables(RuvoDrawBlock *db, Art &art);
+
+// The second line of the panel: the frame and, unless fixed, speed figures
+// from the times of the frames so far (total: seconds for them all).
+std::string StatusLine(int frame, int path_frames, bool fixed_text, int frames_so_far, double total,
+                       const PhaseTimes &times);
+
+// FNV-1a over the pixels' bytes, low byte first: the demo's frame hash.
+uint64_t Fnv1a(const uint16_t *pixels, size_t n);
 
 }  // namespace demo

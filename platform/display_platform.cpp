@@ -4,6 +4,8 @@
 #include "platform/memory/memory_display.h"
 #if RUVO_WITH_DIRECTDRAW
 #include "platform/directdraw/directdraw_display.h"
+#elif RUVO_WITH_WEB
+#include "platform/web/web_display.h"
 #elif RUVO_WITH_SDL2
 #include "platform/sdl2/sdl2_display.h"
 #endif
@@ -23,6 +25,8 @@ Result CreateDisplay(void *window, DisplayDevice **device) {
     if (!window) return memory::CreateMemoryDisplay(device);
 #if RUVO_WITH_DIRECTDRAW
     return directdraw::CreateDirectDrawDisplay(device);
+#elif RUVO_WITH_WEB
+    return web::CreateWebDisplay(window, device);
 #elif RUVO_WITH_SDL2
     return sdl2::CreateSdl2Display(window, device);
 #else

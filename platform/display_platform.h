@@ -12,8 +12,9 @@
 //
 // Which backend serves a window is decided here, in CreateDisplay: a null
 // window gets the in-memory display on every system; on Windows a non-null
-// window is an HWND served by DirectDraw, elsewhere an SDL_Window the host
-// created. The display code never includes a platform header.
+// window is an HWND served by DirectDraw, in a browser the CSS selector of a
+// canvas, elsewhere an SDL_Window the host created. The display code never
+// includes a platform header.
 //
 // The DrawBlock's DirectDrawObject and PrimarySurface hold each object's
 // Handle(): the object itself, or, over DirectDraw, the real IDirectDraw and

@@ -15,7 +15,7 @@ namespace {
 // Runs shorter than this go through fill_n: the string store's start-up
 // costs more than it saves below a few rows (per 2048-byte row it is about a
 // fifth slower than vector stores).
-constexpr size_t kStringStoreCells = 8 * kLayerWidth;
+[[maybe_unused]] constexpr size_t kStringStoreCells = 8 * kLayerWidth;
 
 // Sets n cells from cells on to colour. A long run is written with x86's
 // string store, whose fast-string microcode writes whole cache lines without

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build profile needs, only those missing.
-#   tools/install-deps.sh test|bench|demo|ci
+#   tools/install-deps.sh test|bench|demo|web|ci
 set -euo pipefail
 
 common=(cmake g++ make googletest binutils)
@@ -11,10 +11,12 @@ case "${1:-test}" in
   bench) packages=("${common[@]}" libbenchmark-dev pkg-config libsdl2-dev liballegro4-dev) ;;
   docs)  packages=("${common[@]}") ;;
   demo)  packages=("${common[@]}" "${toolkit[@]}" libsdl2-dev) ;;
+  # The page: Emscripten for wasm32 (its optimiser runs on Node.js), headless Chromium for its test.
+  web)   packages=("${common[@]}" "${toolkit[@]}" emscripten chromium python3) ;;
   ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
-                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip) ;;
-  *) echo "usage: $0 test|bench|demo|ci" >&2; exit 2 ;;
+                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip emscripten chromium python3) ;;
+  *) echo "usage: $0 test|bench|demo|web|ci" >&2; exit 2 ;;
 esac
 # The reference pages (make docs); make test and CI render and check them too.
 case "${1:-test}" in test|docs|ci) packages+=(doxygen) ;; esac
