@@ -1,9 +1,9 @@
 // Runs never read past their row: malformed last rows (a literal claiming
 // more data than is left, a fill whose value lies past the byte count) placed
 // so that the sprite ends where readable memory ends, through every sprite,
-// text and surface operation. On POSIX systems each call first runs in a
-// child process, so that a fault names its operation, and the memory after
-// the sprite is an inaccessible page. What is drawn is checked too: the rows
+// text and surface operation. On POSIX systems the calls first run in a child
+// process (and one each when that faults, to name the operation), and the
+// memory after the sprite is an inaccessible page. What is drawn is checked too: the rows
 // are drawn up to where their data ends.
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -96,6 +97,26 @@ std::string Survives(const std::function<void()> &call) {
 #endif
 }
 
+struct NamedCall {
+    std::string name;
+    std::function<void()> call;
+};
+
+// Runs the calls one after another in one child process (a process costs
+// more than the calls); when it does not survive, each call in a child of its
+// own, to name the one that faults. "" when all returned.
+std::string FirstFault(const std::vector<NamedCall> &calls) {
+    const std::string together = Survives([&] {
+        for (const NamedCall &c : calls) c.call();
+    });
+    if (together.empty()) return "";
+    for (const NamedCall &c : calls) {
+        const std::string ended = Survives(c.call);
+        if (!ended.empty()) return c.name + ": " + ended;
+    }
+    return "the calls together: " + together;
+}
+
 // One malformed row, twice (the second ends the sprite): the first must not
 // read into the second, the second must not read past the sprite.
 struct MalformedRow {
@@ -165,24 +186,24 @@ TEST_F(RowBoundsTest, EverySpriteSlotReadsOnlyItsRows) {
         const Bytes sprite = SpriteOf(row);
         GuardedBytes guarded(sprite.size());
         std::memcpy(guarded.data(), sprite.data(), sprite.size());
+        SetClip(10, 0, 1023, 767);
+        std::vector<std::pair<const SpriteSlot *, SpriteCall>> calls;
+        std::vector<NamedCall> named;
         for (const SpriteSlot &slot : kSpriteSlots) {
             const int32_t extra = slot.extra == Extra::Weight ? 9 : 100;
-            SetClip(10, 0, 1023, 767);
-            std::vector<SpriteCall> calls;
             for (int32_t x : {20, 9, 7}) {
-                calls.push_back({x, 30, extra, table, blend, {guarded.data(), guarded.size()}});
+                const SpriteCall call{x, 30, extra, table, blend, {guarded.data(), guarded.size()}};
+                calls.emplace_back(&slot, call);
+                named.push_back({std::string(slot.name) + " at x " + std::to_string(x),
+                                 [this, &slot, call] { CallSpriteSlot(slot, op, call); }});
             }
-            const std::string ended = Survives([&] {
-                for (const SpriteCall &call : calls) CallSpriteSlot(slot, op, call);
-            });
-            ASSERT_EQ(ended, "") << slot.name << ": " << row.what;
-            for (const SpriteCall &call : calls) {
-                std::vector<uint8_t> want = Snapshot();
-                ReferenceSprite(slot, call, want);
-                CallSpriteSlot(slot, op, call);
-                EXPECT_TRUE(LayersEqual(want))
-                    << slot.name << " at x " << call.x << ": " << row.what;
-            }
+        }
+        ASSERT_EQ(FirstFault(named), "") << row.what;
+        for (const auto &[slot, call] : calls) {
+            std::vector<uint8_t> want = Snapshot();
+            ReferenceSprite(*slot, call, want);
+            CallSpriteSlot(*slot, op, call);
+            EXPECT_TRUE(LayersEqual(want)) << slot->name << " at x " << call.x << ": " << row.what;
         }
     }
 }
@@ -232,14 +253,13 @@ TEST_F(RowBoundsTest, TextReadsOnlyTheGlyphsRows) {
         std::memcpy(glyph_at, glyph.data(), glyph.size());
         const auto *f = reinterpret_cast<const RuvoFont *>(font_at);
 
+        SetClip(10, 0, 1023, 767);
+        ASSERT_EQ(FirstFault({{"DrawText", [&] { op->DrawText(7, 40, "AB", f, table); }},
+                              {"DrawBackText", [&] { op->DrawBackText(7, 40, "AB", f, table); }}}),
+                  "")
+            << row.what;
         for (bool back : {false, true}) {
-            SetClip(10, 0, 1023, 767);
             const char *name = back ? "DrawBackText" : "DrawText";
-            const std::string ended = Survives([&] {
-                back ? op->DrawBackText(7, 40, "AB", f, table)
-                     : op->DrawText(7, 40, "AB", f, table);
-            });
-            ASSERT_EQ(ended, "") << name << ": " << row.what;
             for (int32_t at : {7, 15}) {
                 back ? op->StampBackSprite(at, 40, 40, table, glyph.data())
                      : op->DrawScreenSprite(at, 40, table, glyph.data());
@@ -256,35 +276,39 @@ TEST_F(RowBoundsTest, TextReadsOnlyTheGlyphsRows) {
 TEST_F(RowBoundsTest, SurfaceBlitsReadOnlyTheirRows) {
     constexpr int32_t kWidth = 64, kHeight = 8;
     for (const MalformedRow &row : kRows) {
+        std::vector<uint16_t> image(size_t{kWidth} * kHeight, 0);
+        std::vector<uint8_t> mask(size_t{kWidth} * kHeight, 0);
+        const RuvoSurfaceDesc desc{image.data(), kWidth, 2, 0, kWidth - 1, kHeight - 1};
+        std::vector<std::unique_ptr<GuardedBytes>> kinds;
+        std::vector<NamedCall> named;
         for (uint8_t kind : {0xA1, 0xA2, 0xA3, 0xA9}) {
             const Bytes sprite = SpriteOf(row, kind);
-            GuardedBytes guarded(sprite.size());
-            std::memcpy(guarded.data(), sprite.data(), sprite.size());
-            std::vector<uint16_t> image(size_t{kWidth} * kHeight, 0);
-            std::vector<uint8_t> mask(size_t{kWidth} * kHeight, 0);
-            const RuvoSurfaceDesc desc{image.data(), kWidth, 2, 0, kWidth - 1, kHeight - 1};
-            const void *sp = guarded.data();
-            const void *tables[] = {table, blend};
-            for (const void *t : tables) {
-                ASSERT_EQ(Survives([&] { op->DrawSpriteToSurface(0, 1, sp, t, &desc); }), "")
-                    << "DrawSpriteToSurface, kind " << int(kind) << ": " << row.what;
-            }
-            ASSERT_EQ(Survives([&] { op->BlendSpriteToSurface(0, 1, 9, table, sp, &desc); }), "")
-                << "BlendSpriteToSurface: " << row.what;
-            ASSERT_EQ(Survives([&] { op->StampSpriteMask(0, 1, sp, 3, &desc, mask.data()); }), "")
-                << "StampSpriteMask: " << row.what;
+            kinds.push_back(std::make_unique<GuardedBytes>(sprite.size()));
+            std::memcpy(kinds.back()->data(), sprite.data(), sprite.size());
+            const void *sp = kinds.back()->data();
+            const std::string of = " of kind " + std::to_string(kind);
+            named.push_back({"DrawSpriteToSurface with a colour table" + of,
+                             [&, sp] { op->DrawSpriteToSurface(0, 1, sp, table, &desc); }});
+            named.push_back({"DrawSpriteToSurface with a blend table" + of,
+                             [&, sp] { op->DrawSpriteToSurface(0, 1, sp, blend, &desc); }});
+            named.push_back({"BlendSpriteToSurface" + of,
+                             [&, sp] { op->BlendSpriteToSurface(0, 1, 9, table, sp, &desc); }});
+            named.push_back({"StampSpriteMask" + of,
+                             [&, sp] { op->StampSpriteMask(0, 1, sp, 3, &desc, mask.data()); }});
+        }
+        ASSERT_EQ(FirstFault(named), "") << row.what;
 
-            if (kind != 0xA1 || row.coding != RunCoding::IndexRuns) continue;
-            std::fill(image.begin(), image.end(), uint16_t{0});
-            op->DrawSpriteToSurface(0, 1, sp, table, &desc);
-            FillLayer(Layer::Screen, 0);
-            SetClip(2, 0, 1023, 767);
-            op->DrawScreenSprite(0, 1, table, sp);
-            for (int32_t y = 0; y < kHeight; ++y) {
-                for (int32_t x = 0; x < kWidth; ++x) {
-                    ASSERT_EQ(image[size_t(y) * kWidth + x], At(Layer::Screen, x, y))
-                        << x << ", " << y << ": " << row.what;
-                }
+        if (row.coding != RunCoding::IndexRuns) continue;
+        const void *sp = kinds.front()->data();  // kind 0xA1: index runs through a colour table
+        std::fill(image.begin(), image.end(), uint16_t{0});
+        op->DrawSpriteToSurface(0, 1, sp, table, &desc);
+        FillLayer(Layer::Screen, 0);
+        SetClip(2, 0, 1023, 767);
+        op->DrawScreenSprite(0, 1, table, sp);
+        for (int32_t y = 0; y < kHeight; ++y) {
+            for (int32_t x = 0; x < kWidth; ++x) {
+                ASSERT_EQ(image[size_t(y) * kWidth + x], At(Layer::Screen, x, y))
+                    << x << ", " << y << ": " << row.what;
             }
         }
     }
