@@ -33,11 +33,13 @@ void RUVO_CDECL ReleasePrimary(void) {
     DrawBlock &b = Block();
     if (platform::DisplaySurface *surface = PrimaryObject()) {
         // Released while locked: unlock first, so that no later presentation
-        // takes the stale SurfacePointer for a lock of the next surface.
-        if (b.SurfacePointer) UnlockPrimary();
+        // takes the stale lock for a lock of the next surface.
+        if (theSurfaceLock.surface == surface || b.SurfacePointer) UnlockPrimary();
         surface->Release();
         b.PrimarySurface = nullptr;
     }
+    // A lock on a surface the DrawBlock no longer names goes with it.
+    theSurfaceLock = {};
 }
 
 void RUVO_CDECL CloseDisplay(void) {
