@@ -84,8 +84,10 @@ int32_t RUVO_CDECL SetScreenMode(int32_t width, int32_t height) {
     surface->GetSurfaceDesc(&desc);
     AnalysePixelFormat(desc.ddpfPixelFormat.dwRBitMask, desc.ddpfPixelFormat.dwGBitMask,
                        desc.ddpfPixelFormat.dwBBitMask);
-    // Through the slot, so that a host's replacement runs.
-    if (RuvoResetViewFn reset = b.OperationSlot.Op.ResetView) reset();
+    // Through the slot, so that a host's replacement runs; an empty slot
+    // runs the library's own.
+    RuvoResetViewFn reset = b.OperationSlot.Op.ResetView;
+    (reset ? reset : ResetView)();
     b.ClipRight = width - 1;
     b.ClipBottom = height - 1;
     b.ClipLeft = 0;
