@@ -52,19 +52,22 @@ inline uint16_t *DepthCells() {
 }
 
 // The view every operation addresses the layers by, taken from ScrollOffset
-// alone: the offset reduced into the layer and kept even, and the wrap row
-// that belongs to it. The DrawBlock's WrapRow is never read for addressing,
-// so no value a host writes into either field can take a cell index outside
-// a layer and its OverflowRow. Within the documented ranges (S even, below
-// 0x180000, WrapRow = 768 - S / 2048) this is exactly the view the fields give.
+// alone: the offset, read unsigned, clamped to the last even offset in the
+// layer and halved, and the wrap row that belongs to it. The DrawBlock's
+// WrapRow is never read for addressing, so no value a host writes into either
+// field can take a cell index outside a layer and its OverflowRow. Within the
+// documented ranges (S even, below 0x180000, WrapRow = 768 - S / 2048) this
+// is exactly the view the fields give. A clamp rather than a modulo costs
+// about what the signed halving it replaces did, one instruction per sprite.
 struct RingView {
     int32_t origin;    // S / 2: the pixel index of logical (0, 0)
     int32_t wrap_row;  // 768 - S / 2048, 1 .. 768
 };
 
 inline RingView View() {
-    const uint32_t s = (static_cast<uint32_t>(Block().ScrollOffset) % kLayerBytes) & ~1u;
-    return {static_cast<int32_t>(s / 2), kLayerHeight - static_cast<int32_t>(s / kLayerPitchBytes)};
+    const uint32_t s = std::min(static_cast<uint32_t>(Block().ScrollOffset),
+                                static_cast<uint32_t>(kLayerBytes - 2));
+    return {static_cast<int32_t>(s >> 1), kLayerHeight - static_cast<int32_t>(s >> 11)};
 }
 
 // Pixel index of logical (x, y) by the ring rule; 0 <= x < 1024, 0 <= y < 768.
