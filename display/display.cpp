@@ -33,11 +33,13 @@ void RUVO_CDECL ReleasePrimary(void) {
     DrawBlock &b = Block();
     if (platform::DisplaySurface *surface = PrimaryObject()) {
         // Released while locked: unlock first, so that no later presentation
-        // takes the stale SurfacePointer for a lock of the next surface.
-        if (b.SurfacePointer) UnlockPrimary();
+        // takes the stale lock for a lock of the next surface.
+        if (theSurfaceLock.surface == surface || b.SurfacePointer) UnlockPrimary();
         surface->Release();
         b.PrimarySurface = nullptr;
     }
+    // A lock on a surface the DrawBlock no longer names goes with it.
+    theSurfaceLock = {};
 }
 
 void RUVO_CDECL CloseDisplay(void) {
@@ -82,8 +84,10 @@ int32_t RUVO_CDECL SetScreenMode(int32_t width, int32_t height) {
     surface->GetSurfaceDesc(&desc);
     AnalysePixelFormat(desc.ddpfPixelFormat.dwRBitMask, desc.ddpfPixelFormat.dwGBitMask,
                        desc.ddpfPixelFormat.dwBBitMask);
-    // Through the slot, so that a host's replacement runs.
-    if (RuvoResetViewFn reset = b.OperationSlot.Op.ResetView) reset();
+    // Through the slot, so that a host's replacement runs; an empty slot
+    // runs the library's own.
+    RuvoResetViewFn reset = b.OperationSlot.Op.ResetView;
+    (reset ? reset : ResetView)();
     b.ClipRight = width - 1;
     b.ClipBottom = height - 1;
     b.ClipLeft = 0;

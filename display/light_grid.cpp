@@ -215,7 +215,7 @@ void ShadeRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
 
     const int32_t width = right - left + 1, height = bottom - top + 1;
     const int32_t cells = width / kCellWidth;
-    const int32_t wrap = b.WrapRow;
+    const int32_t wrap = View().wrap_row;
     int32_t bands, bands_below;
     if (top >= wrap || top + height <= wrap) {
         bands = height / kCellHeight;

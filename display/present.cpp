@@ -81,16 +81,17 @@ int32_t ConvertInLanes(const uint16_t *src, uint16_t *dst, int32_t count,
 
 }  // namespace
 
+SurfaceLock theSurfaceLock;
+
 SurfaceLease::SurfaceLease() {
-    DrawBlock &b = Block();
     platform::DisplaySurface *surface = PrimaryObject();
     if (!surface) return;
-    if (!b.SurfacePointer) {
+    if (theSurfaceLock.surface != surface) {
         if (!LockPrimary()) return;
         locked_here_ = true;
     }
-    base_ = static_cast<uint8_t *>(b.SurfacePointer);
-    pitch_ = b.SurfacePitch;
+    base_ = theSurfaceLock.pointer;
+    pitch_ = theSurfaceLock.pitch;
     platform::SurfaceDescription desc{};
     desc.dwSize = sizeof desc;
     constexpr uint32_t kSize = platform::kDescWidth | platform::kDescHeight;
@@ -131,6 +132,7 @@ int32_t RUVO_CDECL LockPrimary(void) {
     }
     b.SurfacePitch = desc.lPitch;
     b.SurfacePointer = desc.lpSurface;
+    theSurfaceLock = {surface, static_cast<uint8_t *>(desc.lpSurface), desc.lPitch};
     return 1;
 }
 
@@ -139,6 +141,7 @@ int32_t RUVO_CDECL UnlockPrimary(void) {
     platform::DisplaySurface *surface = PrimaryObject();
     const platform::Result r = surface ? surface->Unlock() : platform::kGenericFailure;
     b.SurfacePointer = nullptr;
+    theSurfaceLock = {};
     return r;
 }
 

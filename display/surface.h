@@ -16,7 +16,18 @@ inline platform::DisplaySurface *PrimaryObject() {
     return platform::SurfaceOf(Block().PrimarySurface);
 }
 
-// Lock-if-needed. Uses a surface the host has locked (SurfacePointer set) and
+// The lock the library holds on the primary surface, as the platform gave it.
+// LockPrimary sets it and UnlockPrimary clears it, together with the
+// DrawBlock's SurfacePointer; presentation decides and writes by this record,
+// not by SurfacePointer and SurfacePitch, which a host could overwrite.
+struct SurfaceLock {
+    platform::DisplaySurface *surface = nullptr;  // null: not locked
+    uint8_t *pointer = nullptr;
+    int32_t pitch = 0;
+};
+extern SurfaceLock theSurfaceLock;
+
+// Lock-if-needed. Uses a surface the host has locked (through LockPrimary) and
 // leaves it locked; else locks it now and unlocks in Finish. Held() is false
 // when there is no primary surface or the lock failed: nothing may be drawn.
 class SurfaceLease {

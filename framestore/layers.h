@@ -51,11 +51,30 @@ inline uint16_t *DepthCells() {
     return reinterpret_cast<uint16_t *>(theLayers.bytes + 2 * kLayerSpacingBytes);
 }
 
-// Pixel index of logical (x, y) by the ring rule.
+// The view every operation addresses the layers by, taken from ScrollOffset
+// alone: the offset, read unsigned, clamped to the last even offset in the
+// layer and halved, and the wrap row that belongs to it. The DrawBlock's
+// WrapRow is never read for addressing, so no value a host writes into either
+// field can take a cell index outside a layer and its OverflowRow. Within the
+// documented ranges (S even, below 0x180000, WrapRow = 768 - S / 2048) this
+// is exactly the view the fields give. A clamp rather than a modulo costs
+// about what the signed halving it replaces did, one instruction per sprite.
+struct RingView {
+    int32_t origin;    // S / 2: the pixel index of logical (0, 0)
+    int32_t wrap_row;  // 768 - S / 2048, 1 .. 768
+};
+
+inline RingView View() {
+    const uint32_t s = std::min(static_cast<uint32_t>(Block().ScrollOffset),
+                                static_cast<uint32_t>(kLayerBytes - 2));
+    return {static_cast<int32_t>(s >> 1), kLayerHeight - static_cast<int32_t>(s >> 11)};
+}
+
+// Pixel index of logical (x, y) by the ring rule; 0 <= x < 1024, 0 <= y < 768.
 inline int32_t RingIndex(int32_t x, int32_t y) {
-    const DrawBlock &b = Block();
-    int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y;
-    if (y >= b.WrapRow) index -= kLayerCells;
+    const RingView v = View();
+    int32_t index = x + v.origin + kLayerWidth * y;
+    if (y >= v.wrap_row) index -= kLayerCells;
     return index;
 }
 
@@ -66,9 +85,9 @@ inline int32_t RingIndex(int32_t x, int32_t y) {
 // Rows of full width form one contiguous run of cells per part.
 template <class PartFn>
 inline void ForEachRingPart(int32_t x, int32_t y0, int32_t rows, PartFn &&part) {
-    const DrawBlock &b = Block();
-    const int32_t index = x + b.ScrollOffset / 2 + kLayerWidth * y0;
-    const int32_t before = std::clamp(b.WrapRow - y0, 0, rows);
+    const RingView v = View();
+    const int32_t index = x + v.origin + kLayerWidth * y0;
+    const int32_t before = std::clamp(v.wrap_row - y0, 0, rows);
     if (before > 0) part(index, before);
     if (rows > before) part(index + kLayerWidth * before - kLayerCells, rows - before);
 }

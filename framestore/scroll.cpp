@@ -39,12 +39,15 @@ void RebaseDepth(int32_t x, int32_t y, int32_t width, int32_t height, int32_t de
 
 void RUVO_CDECL Scroll(int32_t dx, int32_t dy) {
     DrawBlock &b = Block();
-    // Formed in 64 bits so that no step, however large, overflows.
-    int64_t offset = (int64_t{b.ScrollOffset} + 2048 * int64_t{dy} + 2 * int64_t{dx}) % kLayerBytes;
+    // From the view as the layers are addressed, whatever the fields hold;
+    // formed in 64 bits so that no step, however large, overflows.
+    const RingView view = View();
+    int64_t offset =
+        (2 * int64_t{view.origin} + 2048 * int64_t{dy} + 2 * int64_t{dx}) % kLayerBytes;
     if (offset < 0) offset += kLayerBytes;
 
     // The layers are our own fixed storage (the DrawBlock pointers name the same cells).
-    const int64_t column = (b.ScrollOffset / 2) % kLayerWidth + int64_t{dx};
+    const int64_t column = view.origin % kLayerWidth + int64_t{dx};
     uint16_t *layers[] = {BackCells(), ScreenCells(), DepthCells()};
     if (column < 0) {
         for (uint16_t *layer : layers) CopyRowZeroToOverflow(layer);

@@ -77,8 +77,8 @@ struct LayerTarget {
 
     Cell *cells = L == LayerId::Screen ? ScreenCells() : BackCells();
     ClipRect clip = LayerClip16();
-    ptrdiff_t origin = Block().ScrollOffset / 2;
-    int32_t wrap_row = Block().WrapRow;
+    ptrdiff_t origin = View().origin;
+    int32_t wrap_row = View().wrap_row;
 
     static uint16_t *DepthOf(Cell *cell) { return cell + kDepthReach; }
 };

@@ -1,8 +1,11 @@
 // Text: strings of unsigned byte codes set in a Font record. Each glyph is an
-// index-coded sprite drawn through a sprite slot's operation, so it is placed
-// and clipped like any sprite; the text only moves the anchor. The pen moves
-// by the character's advance width plus 2 after every character, the last
-// one included.
+// index-coded sprite drawn through a sprite slot of the DrawBlock (28 for
+// DrawText, 19 for DrawBackText), so it is placed and clipped like any sprite
+// and a host that replaced the slot gets every glyph; the text only moves the
+// anchor. The slot is read for every glyph; an empty one draws with the
+// library's own operation. The pen moves by the character's advance width
+// plus 2 after every character, the last one included.
+#include "interface/draw_block.h"
 #include "interface/operations.h"
 
 namespace ruvo {
@@ -37,15 +40,19 @@ int32_t RUVO_CDECL MeasureText(const char *text, const RuvoFont *font) {
 
 void RUVO_CDECL DrawText(int32_t x, int32_t y, const char *text, const RuvoFont *font,
                          const uint16_t *colours) {
-    SetText(x, text, font,
-            [&](int32_t at, const void *glyph) { DrawScreenSprite(at, y, colours, glyph); });
+    SetText(x, text, font, [&](int32_t at, const void *glyph) {
+        RuvoDrawScreenSpriteFn draw = Block().OperationSlot.Op.DrawScreenSprite;
+        (draw ? draw : DrawScreenSprite)(at, y, colours, glyph);
+    });
 }
 
 // Every glyph is stamped with the depth key of the text's row y.
 void RUVO_CDECL DrawBackText(int32_t x, int32_t y, const char *text, const RuvoFont *font,
                              const uint16_t *colours) {
-    SetText(x, text, font,
-            [&](int32_t at, const void *glyph) { StampBackSprite(at, y, y, colours, glyph); });
+    SetText(x, text, font, [&](int32_t at, const void *glyph) {
+        RuvoStampBackSpriteFn stamp = Block().OperationSlot.Op.StampBackSprite;
+        (stamp ? stamp : StampBackSprite)(at, y, y, colours, glyph);
+    });
 }
 
 }  // namespace ruvo

@@ -181,6 +181,20 @@ TEST_F(DisplayTest, SetScreenMode_RunsTheOperationInSlot0) {
     EXPECT_EQ(db->ClipBottom, 199);
 }
 
+// An empty slot 0 runs the library's own ResetView instead of a null call.
+TEST_F(DisplayTest, SetScreenMode_EmptySlot0ResetsTheViewItself) {
+    ASSERT_EQ(op->OpenDisplay(nullptr, 0), 1);
+    op->ResetView = nullptr;
+    op->Scroll(5, 3);
+    db->LayerPitch = 7;
+    EXPECT_EQ(op->SetScreenMode(320, 200), 1);
+    EXPECT_EQ(db->ScrollOffset, 0);
+    EXPECT_EQ(db->WrapRow, 768);
+    EXPECT_EQ(db->LayerPitch, 2048);
+    EXPECT_EQ(db->ClipRight, 319);
+    EXPECT_EQ(db->ClipBottom, 199);
+}
+
 TEST_F(DisplayTest, SetScreenMode_ModeFailingChangesNothingButThePrimary) {
     OpenReady(1024, 768, 1);
     SetView(2048 * 5);

@@ -2,6 +2,7 @@
 // conversions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <random>
 #include <vector>
@@ -118,6 +119,42 @@ TEST_F(PresentTest, PresentRect_InsideTheHostsLockLeavesItLockedAndReturns0) {
     EXPECT_EQ(Calls().lock, 1);
     EXPECT_EQ(Calls().unlock, 0);
     EXPECT_EQ(memory::Surface().At(63, 7), 0x1234);
+}
+
+// SurfacePointer and SurfacePitch are for the host to read: whatever it
+// writes there, presentation writes through the lock the platform gave.
+TEST_F(PresentTest, Presentation_WritesThroughTheLockNotTheRecordsPointer) {
+    OpenReady(320, 200);
+    std::vector<uint16_t> decoy(4096, 0x5A5A);
+    FillLayer(Layer::Screen, 0x1234);
+
+    // Locked by the host, pointer and pitch overwritten: the real surface
+    // still gets the pixels, and the host's lock is kept.
+    ASSERT_EQ(op->LockPrimary(), 1);
+    db->SurfacePointer = decoy.data();
+    db->SurfacePitch = -1000000;
+    EXPECT_EQ(op->PresentLit(0, 0, 319, 199), 0);
+    EXPECT_EQ(op->PresentRect(0, 0, 320, 200), 0);
+    EXPECT_EQ(memory::Surface().At(319, 199), 0x1234);
+    EXPECT_EQ(Calls().lock, 1);
+    EXPECT_EQ(Calls().unlock, 0);
+
+    // Locked, pointer cleared: still the host's lock, not a second one.
+    db->SurfacePointer = nullptr;
+    FillLayer(Layer::Screen, 0x4321);
+    EXPECT_EQ(op->PresentRect(0, 0, 8, 1), 0);
+    EXPECT_EQ(memory::Surface().At(7, 0), 0x4321);
+    EXPECT_EQ(Calls().lock, 1);
+    EXPECT_EQ(op->UnlockPrimary(), 0);
+
+    // Not locked, a pointer written: presentation locks and unlocks itself.
+    db->SurfacePointer = decoy.data();
+    FillLayer(Layer::Screen, 0x0F0F);
+    EXPECT_EQ(op->PresentRect(0, 0, 8, 1), 0);
+    EXPECT_EQ(memory::Surface().At(7, 0), 0x0F0F);
+    EXPECT_EQ(Calls().lock, 2);
+    EXPECT_EQ(db->SurfacePointer, nullptr);
+    EXPECT_EQ(std::count(decoy.begin(), decoy.end(), 0x5A5A), 4096);
 }
 
 TEST_F(PresentTest, PresentRect_ResultIsTheUnlocksOr0WhenTheLockFails) {

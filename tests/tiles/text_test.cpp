@@ -92,5 +92,72 @@ TEST_F(TextTest, DrawBackText_StampsEveryGlyphWithTheKeyOfItsRow) {
     EXPECT_EQ(guard.Violations(), "");
 }
 
+// What a host-installed glyph slot was called with, in order.
+struct GlyphCall {
+    int32_t x, y, depth;
+    const uint16_t *colours;
+    const void *glyph;
+    bool operator==(const GlyphCall &) const = default;
+};
+std::vector<GlyphCall> theGlyphCalls;
+
+void RUVO_CDECL RecordScreenGlyph(int32_t x, int32_t y, const uint16_t *colours,
+                                  const void *glyph) {
+    theGlyphCalls.push_back({x, y, -1, colours, glyph});
+}
+
+void RUVO_CDECL RecordBackGlyph(int32_t x, int32_t y, int32_t depth, const uint16_t *colours,
+                                const void *glyph) {
+    theGlyphCalls.push_back({x, y, depth, colours, glyph});
+}
+
+// A host that replaced the glyph slots gets every glyph, the space and
+// zero-advance ones included, at the pen's place (wrapping in 32 bits), and
+// the library draws nothing itself.
+TEST_F(TextTest, TextRunsTheHostsGlyphSlotOncePerGlyph) {
+    op->DrawScreenSprite = RecordScreenGlyph;
+    op->StampBackSprite = RecordBackGlyph;
+    const int32_t x = INT32_MAX - 5;
+    auto at = [&](int32_t pen) {
+        return static_cast<int32_t>(static_cast<uint32_t>(x) + static_cast<uint32_t>(pen));
+    };
+    StorageGuard guard;
+
+    theGlyphCalls.clear();
+    op->DrawText(x, 40, "Av \xC8", font.get(), table);
+    const std::vector<GlyphCall> screen{{at(0), 40, -1, table, font.Glyph('A')},
+                                        {at(6), 40, -1, table, font.Glyph('v')},
+                                        {at(8), 40, -1, table, font.Glyph(' ')},
+                                        {at(15), 40, -1, table, font.Glyph(0xC8)}};
+    EXPECT_EQ(theGlyphCalls, screen);
+
+    theGlyphCalls.clear();
+    op->DrawBackText(x, -7, "W\xC8", font.get(), table);
+    const std::vector<GlyphCall> back{{at(0), -7, -7, table, font.Glyph('W')},
+                                      {at(5), -7, -7, table, font.Glyph(0xC8)}};
+    EXPECT_EQ(theGlyphCalls, back);
+    EXPECT_EQ(guard.Violations(), "");
+}
+
+// An empty slot falls back to the library's own sprite operation.
+TEST_F(TextTest, EmptyGlyphSlotDrawsWithTheLibrarysOwnOperation) {
+    op->ResetDepth();
+    op->DrawText(100, 50, "AW", font.get(), table);
+    op->DrawBackText(200, 300, "AW", font.get(), table);
+    const auto screen = Snapshot(Layer::Screen), back = Snapshot(Layer::Back),
+               depth = Snapshot(Layer::Depth);
+
+    FillLayer(Layer::Screen, 0);
+    FillLayer(Layer::Back, 0);
+    op->ResetDepth();
+    op->DrawScreenSprite = nullptr;
+    op->StampBackSprite = nullptr;
+    op->DrawText(100, 50, "AW", font.get(), table);
+    op->DrawBackText(200, 300, "AW", font.get(), table);
+    EXPECT_EQ(Snapshot(Layer::Screen), screen);
+    EXPECT_EQ(Snapshot(Layer::Back), back);
+    EXPECT_EQ(Snapshot(Layer::Depth), depth);
+}
+
 }  // namespace
 }  // namespace ruvo::test
