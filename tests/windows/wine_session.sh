@@ -7,7 +7,9 @@
 #
 #   wine_session_begin LOADER    LOADER: /usr/lib/wine/wine64, or wine (32-bit)
 #   wine_start_xvfb              DISPLAY on a fresh 1024x768x16 Xvfb screen
-#   wine_boot                    wineboot -i into the prefix, then waits for it
+#   wine_boot                    wineboot -i into the prefix, then waits for it;
+#                                a copy of RUVO_WINE_PREFIX_TEMPLATE instead, when
+#                                set (a prefix booted once for many sessions)
 #   wine_import_registry FILE    regedit /S FILE, then wineserver -k
 #   wine_start_server            a persistent wineserver for the runs
 #   wine_session_run ARGS...     LOADER ARGS under the run timeout
@@ -27,6 +29,8 @@ wine_session_begin() {
   esac
   wine_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/ruvo-wine.XXXXXX")
   export WINEPREFIX="$wine_session_dir/prefix"
+  # The 32-bit loader makes a 32-bit prefix only when asked to.
+  [ "$(basename "$WINE_LOADER")" = wine ] && export WINEARCH=win32
   export WINEDEBUG=-all
   unset DISPLAY  # no window on the developer's own screen; wine_start_xvfb sets one
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or Gecko installer prompts
@@ -49,7 +53,12 @@ wine_start_xvfb() {
 }
 
 wine_boot() {
-  timeout 180 "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || { echo "wineboot -i failed" >&2; return 1; }
+  if [ -n "${RUVO_WINE_PREFIX_TEMPLATE:-}" ]; then
+    cp -a "$RUVO_WINE_PREFIX_TEMPLATE" "$WINEPREFIX" || { echo "cannot copy the prefix $RUVO_WINE_PREFIX_TEMPLATE" >&2; return 1; }
+    return 0
+  fi
+  timeout "${RUVO_WINEBOOT_TIMEOUT:-180}" "$WINE_LOADER" wineboot -i >/dev/null 2>&1 ||
+    { echo "wineboot -i failed" >&2; return 1; }
   timeout 60 "$WINE_SERVER" -w
 }
 
@@ -103,8 +112,11 @@ wine_stop() {  # SIGNAL PID: the signal, then KILL after five seconds
 }
 
 wine_session_end() {
-  local socket_dir=""
-  [ -n "$wine_session_dir" ] && [ -d "$WINEPREFIX" ] && socket_dir=$(dirname "$(wine_server_socket)")
+  local socket_dir="" socket
+  # No socket path (the prefix unreadable, or half made): nothing to remove.
+  if [ -n "$wine_session_dir" ] && [ -d "$WINEPREFIX" ] && socket=$(wine_server_socket 2>/dev/null); then
+    case "$socket" in /*/server-*/socket) socket_dir=$(dirname "$socket") ;; esac
+  fi
   # On SIGINT the server ends every process of the prefix, then itself (what
   # wineserver -k asks of it); a TERM would leave the processes running.
   [ -n "$wine_server_pid" ] && wine_stop INT "$wine_server_pid"
