@@ -133,12 +133,16 @@ die() { echo "guest: $*" >/dev/console; poweroff -f; }
 while read -r module; do
   insmod "/modules/$module.ko" || die "cannot load $module"
 done </modules/order
-options=trans=virtio,version=9p2000.L,msize=262144
-mount -t 9p -o "$options,ro,cache=loose" ruvoroot /newroot || die "cannot mount the host's root"
+# Cached, because uncached reads of a large file can come back short, and
+# Wine reads unaligned PE sections with one read that it does not repeat
+# (sections of zeros). Nothing on the host changes the shares during the job;
+# what the guest writes reaches the host at the sync below.
+options=trans=virtio,version=9p2000.L,msize=262144,cache=loose
+mount -t 9p -o "$options,ro" ruvoroot /newroot || die "cannot mount the host's root"
 r=/newroot
 mount -t proc proc $r/proc && mount -t sysfs sys $r/sys && mount -t devtmpfs dev $r/dev &&
   mkdir -p $r/dev/pts $r/dev/shm && mount -t devpts devpts $r/dev/pts && mount -t tmpfs shm $r/dev/shm &&
-  mount -t tmpfs tmp $r/tmp && mount -t tmpfs run $r/run || die "cannot mount proc, sys, dev or tmp"
+  mount -t tmpfs -o size=75% tmp $r/tmp && mount -t tmpfs run $r/run || die "cannot mount proc, sys, dev or tmp"
 chmod 1777 $r/tmp $r/dev/shm
 ln -s /proc/self/fd $r/dev/fd
 ln -s fd/0 $r/dev/stdin && ln -s fd/1 $r/dev/stdout && ln -s fd/2 $r/dev/stderr
