@@ -12,7 +12,8 @@ case "${1:-test}" in
   demo)  packages=("${common[@]}" "${toolkit[@]}" libsdl2-dev) ;;
   ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
-                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64) ;;
+                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+                   qemu-system-x86 linux-image-amd64 busybox-static cpio wine32:i386) ;;
   *) echo "usage: $0 test|bench|demo|ci" >&2; exit 2 ;;
 esac
 
@@ -25,5 +26,9 @@ done
 echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# 32-bit packages (wine32:i386) need the i386 architecture first.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
