@@ -9,7 +9,6 @@
 # --quick runs the unit tests named in RUVO_WINE32_QUICK_FILTER (a GoogleTest
 # filter) instead of all of them.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
 
 filter=""
 if [ "${1:-}" = --quick ]; then
@@ -17,7 +16,8 @@ if [ "${1:-}" = --quick ]; then
   shift
 fi
 [ $# -eq 1 ] || { echo "usage: $0 [--quick] BUILD_DIR" >&2; exit 2; }
-build=$1
+build=$(realpath "$1")
+cd "$(dirname "$0")/../.."
 loader=/usr/lib/wine/wine
 [ -x "$loader" ] || { echo "the 32-bit Wine loader $loader is missing (Debian: wine32:i386)" >&2; exit 1; }
 
