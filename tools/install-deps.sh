@@ -15,8 +15,9 @@ case "${1:-test}" in
   web)   packages=("${common[@]}" "${toolkit[@]}" emscripten chromium python3) ;;
   ci)    packages=("${common[@]}" "${toolkit[@]}" libbenchmark-dev liballegro4-dev g++-multilib qemu-user-static clang libclang-rt-14-dev
                    xvfb libx11-dev libsdl2-dev libsdl2-2.0-0
-                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip emscripten chromium python3) ;;
-  *) echo "usage: $0 test|bench|demo|web|ci" >&2; exit 2 ;;
+                   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 unzip emscripten chromium python3
+                   qemu-system-x86 linux-image-amd64 busybox-static cpio wine32:i386) ;;
+  *) echo "usage: $0 test|bench|demo|docs|web|ci" >&2; exit 2 ;;
 esac
 # The reference pages (make docs); make test and CI render and check them too.
 case "${1:-test}" in test|docs|ci) packages+=(doxygen) ;; esac
@@ -30,5 +31,9 @@ done
 echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# 32-bit packages (wine32:i386) need the i386 architecture first.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

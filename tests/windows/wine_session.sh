@@ -7,17 +7,23 @@
 #
 #   wine_session_begin LOADER    LOADER: /usr/lib/wine/wine64, or wine (32-bit)
 #   wine_start_xvfb              DISPLAY on a fresh 1024x768x16 Xvfb screen
-#   wine_boot                    wineboot -i into the prefix, then waits for it
+#   wine_boot                    wineboot -i into the prefix, then waits for it;
+#                                a copy of RUVO_WINE_PREFIX_TEMPLATE instead, when
+#                                set (a prefix booted once for many sessions)
 #   wine_import_registry FILE    regedit /S FILE, then wineserver -k
 #   wine_start_server            a persistent wineserver for the runs
 #   wine_session_run ARGS...     LOADER ARGS under the run timeout
+#
+# Limits: RUVO_WINE_TIMEOUT for a run (300 s), RUVO_WINEBOOT_TIMEOUT for
+# wineboot (180 s), RUVO_WINE_STEP_TIMEOUT for regedit and the server's waits
+# (60 s); raise them where Wine runs on an emulated CPU.
 
 wine_session_dir=""
 wine_xvfb_pid=""
 wine_server_pid=""
-# Xvfb and the wineserver end by themselves after this long, should the
-# session's own end never run. Signals to them pass through timeout.
-wine_session_limit=1200
+# Xvfb and the wineserver end by themselves after this long
+# (RUVO_WINE_SESSION_LIMIT), should the session's own end never run. Signals to them pass through timeout.
+wine_session_limit=${RUVO_WINE_SESSION_LIMIT:-1200}
 
 wine_session_begin() {
   WINE_LOADER=$1
@@ -27,6 +33,8 @@ wine_session_begin() {
   esac
   wine_session_dir=$(mktemp -d "${TMPDIR:-/tmp}/ruvo-wine.XXXXXX")
   export WINEPREFIX="$wine_session_dir/prefix"
+  # The 32-bit loader makes a 32-bit prefix only when asked to.
+  [ "$(basename "$WINE_LOADER")" = wine ] && export WINEARCH=win32
   export WINEDEBUG=-all
   unset DISPLAY  # no window on the developer's own screen; wine_start_xvfb sets one
   export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or Gecko installer prompts
@@ -38,7 +46,7 @@ wine_start_xvfb() {
   timeout "$wine_session_limit" Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp \
     3>"$fd_file" >/dev/null 2>&1 &
   wine_xvfb_pid=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     [ -s "$fd_file" ] && break
     kill -0 "$wine_xvfb_pid" 2>/dev/null || { echo "Xvfb did not start" >&2; return 1; }
     sleep 0.1
@@ -48,15 +56,33 @@ wine_start_xvfb() {
   export DISPLAY
 }
 
+# Hard links to the template's files (hundreds of megabytes of DLLs, never
+# written), real copies of the registry and the .ini files Wine rewrites.
+wine_copy_template() {
+  local file
+  cp -a --link "$RUVO_WINE_PREFIX_TEMPLATE" "$WINEPREFIX" || return 1
+  for file in "$WINEPREFIX"/*.reg "$WINEPREFIX"/.update-timestamp "$WINEPREFIX"/drive_c/windows/*.ini; do
+    [ -f "$file" ] || continue
+    cp -p "$file" "$file.copy" || return 1
+    mv -f "$file.copy" "$file" || return 1
+  done
+}
+
 wine_boot() {
-  timeout 180 "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || { echo "wineboot -i failed" >&2; return 1; }
-  timeout 60 "$WINE_SERVER" -w
+  if [ -n "${RUVO_WINE_PREFIX_TEMPLATE:-}" ]; then
+    wine_copy_template || { echo "cannot copy the prefix $RUVO_WINE_PREFIX_TEMPLATE" >&2; return 1; }
+    return 0
+  fi
+  timeout "${RUVO_WINEBOOT_TIMEOUT:-180}" "$WINE_LOADER" wineboot -i >/dev/null 2>&1 ||
+    { echo "wineboot -i failed" >&2; return 1; }
+  timeout "${RUVO_WINE_STEP_TIMEOUT:-60}" "$WINE_SERVER" -w
 }
 
 wine_import_registry() {
-  timeout 60 "$WINE_LOADER" regedit /S "$1" || { echo "regedit $1 failed" >&2; return 1; }
-  timeout 60 "$WINE_SERVER" -k || true
-  timeout 60 "$WINE_SERVER" -w
+  local limit=${RUVO_WINE_STEP_TIMEOUT:-60}
+  timeout "$limit" "$WINE_LOADER" regedit /S "$1" || { echo "regedit $1 failed" >&2; return 1; }
+  timeout "$limit" "$WINE_SERVER" -k || true
+  timeout "$limit" "$WINE_SERVER" -w
 }
 
 # Where the server of this prefix puts its socket: Debian names a directory of
@@ -77,7 +103,7 @@ wine_start_server() {
   timeout "$wine_session_limit" "$WINE_SERVER" -f -p >/dev/null 2>&1 &
   wine_server_pid=$!
   local socket
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     socket=$(wine_server_socket)
     [ -S "$socket" ] && return 0
     kill -0 "$wine_server_pid" 2>/dev/null || { echo "wineserver did not start" >&2; return 1; }
@@ -103,8 +129,11 @@ wine_stop() {  # SIGNAL PID: the signal, then KILL after five seconds
 }
 
 wine_session_end() {
-  local socket_dir=""
-  [ -n "$wine_session_dir" ] && [ -d "$WINEPREFIX" ] && socket_dir=$(dirname "$(wine_server_socket)")
+  local socket_dir="" socket
+  # No socket path (the prefix unreadable, or half made): nothing to remove.
+  if [ -n "$wine_session_dir" ] && [ -d "$WINEPREFIX" ] && socket=$(wine_server_socket 2>/dev/null); then
+    case "$socket" in /*/server-*/socket) socket_dir=$(dirname "$socket") ;; esac
+  fi
   # On SIGINT the server ends every process of the prefix, then itself (what
   # wineserver -k asks of it); a TERM would leave the processes running.
   [ -n "$wine_server_pid" ] && wine_stop INT "$wine_server_pid"
