@@ -36,9 +36,9 @@
 
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
+#include "simd/kernels.h"
 #include "sprites/rle_sprite.h"
 #include "sprites/run_copy.h"
-#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -52,8 +52,9 @@ template <class Op>
 struct OpTraits {
     // Runs of at least kKernelMinRun pixels, or kKernelMinWindowRun with room
     // for a kKernelWindow-cell window, go to op.kernels (when not null):
-    // literals to literal[kLiteralKernel], blended literals to
-    // literal[kBlendKernel], fills to fill[kLiteralKernel], where not null.
+    // literals to the kLiteralKernel entry's literal kernel, blended literals
+    // to kBlendKernel's, fills to kLiteralKernel's fill kernel, where not
+    // null, with op.args.
     static constexpr bool kHasKernel = requires { Op::kLiteralKernel; };
     static constexpr bool kHasBlendKernel = requires { Op::kBlendKernel; };
     static constexpr bool kUsesDepth = requires { requires Op::kUsesDepth; };
@@ -115,7 +116,7 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
     };
     // The kernel of a run, where it pays: long runs, or short ones with a
     // whole vector window of room in the clip span and the data.
-    auto worth = [&](RunKernel kernel, ptrdiff_t window_room) {
+    auto worth = [&](auto kernel, ptrdiff_t window_room) {
         return kernel &&
                (n >= kKernelMinRun || (n >= kKernelMinWindowRun && window_room >= kKernelWindow));
     };
@@ -127,8 +128,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 CopyCells(cell, p, n);
             } else {
                 if constexpr (Traits::kHasKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->literal[Op::kLiteralKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kLiteralKernel).literal : nullptr;
                     if (worth(kernel, literal_room)) {
                         kernel(cell, p, 0, n, literal_room, op.args);
                         p += n * K::kValueBytes;
@@ -144,8 +145,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
         case RunClass::BlendedLiteral:
             if constexpr (C == RunCoding::BlendRuns) {
                 if constexpr (Traits::kHasBlendKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->literal[Op::kBlendKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kBlendKernel).literal : nullptr;
                     if (worth(kernel, literal_room)) {
                         kernel(cell, p, 0, n, literal_room, op.args);
                         p += n;
@@ -167,8 +168,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 std::fill_n(cell, n, paint);
             } else {
                 if constexpr (Traits::kHasKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->fill[Op::kLiteralKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kLiteralKernel).fill : nullptr;
                     if (worth(kernel, room)) {
                         kernel(cell, nullptr, run.value, n, room, op.args);
                         break;
