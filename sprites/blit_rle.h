@@ -100,7 +100,8 @@ PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
     return site;
 }
 
-// Draws n (>= 1) pixels of a run from cell index pos, column x, row y.
+// Draws n pixels of a run from cell index pos, column x, row y (n is 0 only
+// for a malformed run of count 0, which draws nothing).
 // Literal data is consumed from p, n values.
 // room counts the cells from pos to the right limit, data_room the bytes of
 // row data from p: what a run kernel may read and rewrite beyond the run.
@@ -188,7 +189,9 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
 // reached. Every run of every sprite is clamped at the right limit and the row
 // ends there: the declared width is not trusted to bound the runs, so there is
 // no unguarded continuation, and one comparison per run keeps whatever the
-// run bytes say inside the clip span.
+// run bytes say inside the clip span. The reads are bounded the same way:
+// Read() keeps every run inside [p, end), so a literal's data, a kernel's
+// window (data_room) and the left scan's step back all stay inside the row.
 template <RunCoding C, class Op, class Target>
 inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const uint8_t *end,
                     ptrdiff_t column0, int32_t left, int32_t y, uint16_t low_bits) {
@@ -211,7 +214,7 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
         // the visible rest of a literal starts at its own data.
         for (;;) {
             if (p >= end) return;
-            Run run = K::Read(p);
+            Run run = K::Read(p, end);
             pos += run.count;
             if (is_literal(run)) p += static_cast<ptrdiff_t>(run.count) * K::kValueBytes;
             if (pos <= left_limit) continue;
@@ -224,7 +227,7 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
         }
     }
     while (pos < right_limit && p < end) {
-        const Run run = K::Read(p);
+        const Run run = K::Read(p, end);
         draw(run, run.count);
     }
 }

@@ -29,7 +29,10 @@
 //
 // An index selects what the operation draws with: a 16-bit colour of a table,
 // a BlendTable entry, or a light level. The format carries no size or check:
-// the header and the byte counts are trusted.
+// the header and the byte counts are trusted, the runs are not. A run reads
+// only the bytes of its own row: a literal that claims more data than the row
+// has left is cut to the whole pixels left, and a fill or skip whose value
+// lies past the row's end ends the row (a skip of 0 pixels, the data used up).
 #pragma once
 
 #include <cstdint>
@@ -70,8 +73,20 @@ inline SpriteHeader ReadSpriteHeader(const uint8_t *sprite) {
             int32_t{LoadLE16(sprite + 4)} + 1, int32_t{LoadLE16(sprite + 6)}, sprite[8]};
 }
 
-// How one coding reads its runs: Read() decodes a RunCode and, for a fill,
-// its value, leaving p at the run's literal data; Value() reads one literal.
+// A literal's pixel count, cut to the whole values between p and end.
+inline uint32_t LiteralCount(uint32_t count, const uint8_t *p, const uint8_t *end,
+                             int32_t value_bytes) {
+    const auto left = static_cast<uint32_t>(end - p) / static_cast<uint32_t>(value_bytes);
+    return count < left ? count : left;
+}
+
+// What a run whose value lies past the row's end reads as: no pixels, with p
+// at the end, so the row ends.
+inline constexpr Run kRowEnded{RunClass::Skip, 0, 0};
+
+// How one coding reads its runs: Read() decodes the RunCode at p (before end)
+// and, for a fill, its value, leaving p at the run's literal data, which it
+// bounds by end; Value() reads one literal. One comparison per run.
 template <RunCoding C>
 struct Coding;
 
@@ -79,15 +94,16 @@ template <>
 struct Coding<RunCoding::BlendRuns> {
     static constexpr int32_t kValueBytes = 1;
     static uint16_t Value(const uint8_t *p) { return *p; }
-    static Run Read(const uint8_t *&p) {
+    static Run Read(const uint8_t *&p, const uint8_t *end) {
         const uint8_t code = *p++;
         const uint32_t count = code & 0x3F;
         switch (code >> 6) {
             case 0:
-                return {RunClass::Literal, count, 0};
+                return {RunClass::Literal, LiteralCount(count, p, end, kValueBytes), 0};
             case 1:
-                return {RunClass::BlendedLiteral, count, 0};
+                return {RunClass::BlendedLiteral, LiteralCount(count, p, end, kValueBytes), 0};
             case 2:
+                if (p == end) return kRowEnded;
                 return {RunClass::Fill, count, *p++};
             default:
                 return {RunClass::Skip, count, 0};
@@ -99,10 +115,11 @@ template <>
 struct Coding<RunCoding::IndexRuns> {
     static constexpr int32_t kValueBytes = 1;
     static uint16_t Value(const uint8_t *p) { return *p; }
-    static Run Read(const uint8_t *&p) {
+    static Run Read(const uint8_t *&p, const uint8_t *end) {
         const uint8_t code = *p++;
         const uint32_t count = code & 0x7F;
-        if (code < 0x80) return {RunClass::Literal, count, 0};
+        if (code < 0x80) return {RunClass::Literal, LiteralCount(count, p, end, kValueBytes), 0};
+        if (p == end) return kRowEnded;
         const uint8_t index = *p++;
         return {index == 0 ? RunClass::Skip : RunClass::Fill, count, index};
     }
@@ -112,10 +129,14 @@ template <>
 struct Coding<RunCoding::ColourRuns> {
     static constexpr int32_t kValueBytes = 2;
     static uint16_t Value(const uint8_t *p) { return LoadLE16(p); }
-    static Run Read(const uint8_t *&p) {
+    static Run Read(const uint8_t *&p, const uint8_t *end) {
         const uint8_t code = *p++;
         const uint32_t count = code & 0x7F;
-        if (code < 0x80) return {RunClass::Literal, count, 0};
+        if (code < 0x80) return {RunClass::Literal, LiteralCount(count, p, end, kValueBytes), 0};
+        if (end - p < 2) {
+            p = end;
+            return kRowEnded;
+        }
         const uint16_t colour = LoadLE16(p);
         p += 2;
         return {colour == kColourKey ? RunClass::Skip : RunClass::Fill, count, colour};
@@ -127,7 +148,7 @@ template <>
 struct Coding<RunCoding::MaskRuns> {
     static constexpr int32_t kValueBytes = 0;
     static uint16_t Value(const uint8_t *) { return 0; }
-    static Run Read(const uint8_t *&p) {
+    static Run Read(const uint8_t *&p, const uint8_t *) {
         const uint8_t code = *p++;
         return {code < 0x80 ? RunClass::Fill : RunClass::Skip, code & 0x7Fu, 0};
     }

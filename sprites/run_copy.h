@@ -16,7 +16,8 @@
 
 namespace ruvo {
 
-// n >= 1 cells from src (bytes, any alignment) to dst.
+// n cells from src (bytes, any alignment) to dst; n = 0 (a malformed run)
+// touches nothing.
 inline void CopyCells(uint16_t *dst, const void *src, ptrdiff_t n) {
     auto *d = reinterpret_cast<unsigned char *>(dst);
     const auto *s = static_cast<const unsigned char *>(src);
@@ -37,12 +38,12 @@ inline void CopyCells(uint16_t *dst, const void *src, ptrdiff_t n) {
         std::memcpy(&tail, s + bytes - 4, 4);
         std::memcpy(d, &head, 4);
         std::memcpy(d + bytes - 4, &tail, 4);
-    } else {
+    } else if (bytes != 0) {
         std::memcpy(d, s, 2);
     }
 }
 
-// n >= 1 cells of dst set to value.
+// n cells of dst set to value; n = 0 touches nothing.
 inline void FillCells(uint16_t *dst, uint16_t value, ptrdiff_t n) {
     auto *d = reinterpret_cast<unsigned char *>(dst);
     const auto bytes = static_cast<size_t>(n) * 2;
@@ -59,7 +60,7 @@ inline void FillCells(uint16_t *dst, uint16_t value, ptrdiff_t n) {
         const auto v4 = static_cast<uint32_t>(v8);
         std::memcpy(d, &v4, 4);
         std::memcpy(d + bytes - 4, &v4, 4);
-    } else {
+    } else if (bytes != 0) {
         *dst = value;
     }
 }

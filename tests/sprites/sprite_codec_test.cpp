@@ -141,6 +141,38 @@ TEST(SpriteCodecTest, Decode_ReadsHandWrittenRuns) {
         std::out_of_range);
 }
 
+// Rows whose runs claim more than their byte count holds decode as they draw:
+// a literal cut to the values there, a fill without its value ending the row
+// (a skip of 0), the next row at its own byte count.
+TEST(SpriteCodecTest, Decode_CutsRunsAtTheRowsEnd) {
+    const Bytes index = assets::SpriteWriter(0, 0, 8)
+                            .Row()
+                            .Code(0x82)
+                            .Bytes({5, 0x7F, 7, 8})
+                            .Row()
+                            .Code(0x01)
+                            .Bytes({3, 0x85})
+                            .Finish();
+    EXPECT_EQ(assets::DescribeRuns(index, RunCoding::IndexRuns),
+              "row 0: fill 2 #5, lit 2 [7 8]\nrow 1: lit 1 [3], skip 0\n");
+    EXPECT_EQ(assets::DecodeSprite(index, RunCoding::IndexRuns).values,
+              (std::vector<uint16_t>{5, 5, 7, 8, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(assets::DescribeRuns(index, RunCoding::BlendRuns),
+              "row 0: fill 2 #5, blend 2 [7 8]\nrow 1: lit 1 [3], skip 0\n");
+
+    const Bytes colour = assets::SpriteWriter(0, 0, 4)
+                             .Row()
+                             .Code(0x7F)
+                             .Colour(0x1234)
+                             .Bytes({0x05})
+                             .Row()
+                             .Code(0x84)
+                             .Bytes({0x05})
+                             .Finish();
+    EXPECT_EQ(assets::DescribeRuns(colour, RunCoding::ColourRuns),
+              "row 0: lit 1 [4660], lit 0 []\nrow 1: skip 0\n");
+}
+
 TEST(SpriteCodecTest, Render_MixesBlendedPixelsWithTheBackground) {
     const uint16_t colours[3] = {0, 0xFFFF, 0x0841};
     const SpriteImage image = Picture({"a.B"}, RunCoding::BlendRuns);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace ruvo::assets {
 namespace {
@@ -104,25 +105,11 @@ class RowEncoder {
 class Reader {
   public:
     explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    uint8_t U8() {
-        Need(1);
-        return bytes_[pos_++];
-    }
     uint16_t U16() {
         Need(2);
         const uint16_t v = LoadLE16(bytes_.data() + pos_);
         pos_ += 2;
         return v;
-    }
-    uint16_t Value(RunCoding coding) {
-        switch (coding) {
-            case RunCoding::ColourRuns:
-                return U16();
-            case RunCoding::MaskRuns:
-                return 0;
-            default:
-                return U8();
-        }
     }
     size_t pos() const { return pos_; }
     void Seek(size_t pos) { pos_ = pos; }
@@ -142,34 +129,46 @@ struct DecodedRun {
     std::vector<uint16_t> values;  // one per pixel for literals, one for a fill
 };
 
-DecodedRun ReadRun(Reader &in, RunCoding coding) {
-    const uint8_t code = in.U8();
-    DecodedRun run{};
-    if (coding == RunCoding::BlendRuns) {
-        run.count = code & 0x3F;
-        run.cls = static_cast<RunClass>(code >> 6);  // literal, blended, fill, skip
-    } else {
-        run.count = code & 0x7F;
-        run.cls = code < 0x80 ? RunClass::Literal : RunClass::Fill;
-        if (coding == RunCoding::MaskRuns) {
-            run.cls = code < 0x80 ? RunClass::Fill : RunClass::Skip;
-            return run;
+// The runs of the row [p, end), read by the library's own run reader, so that
+// malformed rows decode as they draw: a literal cut at the row's end, a fill
+// or skip whose value lies past it ending the row.
+template <RunCoding C>
+std::vector<DecodedRun> ReadRowRuns(const uint8_t *p, const uint8_t *end) {
+    using K = ruvo::Coding<C>;
+    std::vector<DecodedRun> runs;
+    while (p < end) {
+        const Run run = K::Read(p, end);
+        DecodedRun decoded{run.cls, run.count, {}};
+        if (run.cls == RunClass::Literal || run.cls == RunClass::BlendedLiteral) {
+            for (uint32_t i = 0; i < run.count; ++i) {
+                decoded.values.push_back(K::Value(p));
+                p += K::kValueBytes;
+            }
+        } else if (run.cls == RunClass::Fill && C != RunCoding::MaskRuns) {
+            decoded.values.push_back(run.value);
         }
+        runs.push_back(std::move(decoded));
     }
-    if (run.cls == RunClass::Literal || run.cls == RunClass::BlendedLiteral) {
-        for (uint32_t i = 0; i < run.count; ++i) run.values.push_back(in.Value(coding));
-    } else if (run.cls == RunClass::Fill) {
-        const uint16_t v = in.Value(coding);
-        run.values.push_back(v);
-        if ((coding == RunCoding::IndexRuns && v == 0) ||
-            (coding == RunCoding::ColourRuns && v == kColourKey)) {
-            run.cls = RunClass::Skip;
-        }
-    }
-    return run;
+    return runs;
 }
 
-// Calls row(index, runs) for every row of the sprite.
+std::vector<DecodedRun> ReadRowRuns(RunCoding coding, const uint8_t *p, const uint8_t *end) {
+    switch (coding) {
+        case RunCoding::BlendRuns:
+            return ReadRowRuns<RunCoding::BlendRuns>(p, end);
+        case RunCoding::IndexRuns:
+            return ReadRowRuns<RunCoding::IndexRuns>(p, end);
+        case RunCoding::ColourRuns:
+            return ReadRowRuns<RunCoding::ColourRuns>(p, end);
+        case RunCoding::MaskRuns:
+            return ReadRowRuns<RunCoding::MaskRuns>(p, end);
+    }
+    return {};
+}
+
+// Calls row(index, runs) for every row of the sprite. Throws when a row's
+// byte count runs past the sprite's data (byte counts are trusted by the
+// library, so such a sprite has no defined picture).
 template <class RowFn>
 void ForEachRow(std::span<const uint8_t> sprite, RunCoding coding, RowFn &&row) {
     if (sprite.size() < kSpriteHeaderBytes) throw std::out_of_range("sprite header ends early");
@@ -180,11 +179,7 @@ void ForEachRow(std::span<const uint8_t> sprite, RunCoding coding, RowFn &&row) 
         const size_t length = in.U16();
         const size_t end = in.pos() + length;
         if (end > sprite.size()) throw std::out_of_range("row runs past the sprite data");
-        std::vector<DecodedRun> runs;
-        Reader row_in(sprite.first(end));
-        row_in.Seek(in.pos());
-        while (row_in.pos() < end) runs.push_back(ReadRun(row_in, coding));
-        row(r, runs);
+        row(r, ReadRowRuns(coding, sprite.data() + in.pos(), sprite.data() + end));
         in.Seek(end);
     }
 }

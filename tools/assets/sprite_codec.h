@@ -57,8 +57,11 @@ SpriteImage ImageFromValues(int32_t width, int32_t height, const std::vector<uin
 std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding);
 
 // Decodes a sprite into an image of its declared width and row count. Pixels
-// that runs put past the declared width are dropped. Throws std::out_of_range
-// when a row's runs or the rows run past their data.
+// that runs put past the declared width are dropped. Runs are read as the
+// library reads them: a literal that claims more data than its row holds is
+// cut to the values there, a fill whose value lies past the row's end ends
+// the row. Throws std::out_of_range when the header or a row's byte count
+// runs past the sprite's data.
 SpriteImage DecodeSprite(std::span<const uint8_t> sprite, RunCoding coding);
 
 // One line per row listing its runs, e.g. "row 0: skip 3, fill 5 #12, lit 2 [1 7]".
