@@ -1,5 +1,6 @@
-// The AVX-512 path: sprite runs thirty-two pixels to a vector, colour lookups
-// by word permutes; colours thirty-two. The light-grid cells keep AVX2's
+// The AVX-512 path: plain sprite rows with one masked store per run, sprite
+// runs thirty-two pixels to a vector, colour lookups by word permutes;
+// colours thirty-two. The light-grid cells keep AVX2's
 // kernel. Built with AVX-512 F, BW, VL and VBMI enabled; run only where the
 // CPU has all four.
 #include "simd/kernels.h"
@@ -7,6 +8,7 @@
 #if defined(__AVX512BW__) && defined(__AVX512VBMI__)
 #include "simd/avx512.h"
 #include "simd/convert_colours.h"
+#include "simd/plain_rows.h"
 #include "simd/sprite_runs.h"
 
 namespace ruvo {
@@ -17,8 +19,14 @@ RUVO_ALIGN_STACK int32_t ConvertColours(const uint16_t *src, uint16_t *dst, int3
     return ConvertColourLanes<Avx512>(src, dst, count, format);
 }
 
-constexpr KernelTable theTable{
-    SimdPath::Avx512, simd::MakeSpriteRuns<Avx512>(), {}, ConvertColours};
+constexpr SpriteRunKernels SpriteRuns() {
+    SpriteRunKernels k = simd::MakeSpriteRuns<Avx512>();
+    k.index_rows = simd::IndexRows;
+    k.colour_rows = simd::ColourRows;
+    return k;
+}
+
+constexpr KernelTable theTable{SimdPath::Avx512, SpriteRuns(), {}, ConvertColours};
 
 }  // namespace
 

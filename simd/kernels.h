@@ -83,7 +83,19 @@ struct RunKernels {
     RunKernel<Args> literal = nullptr, fill = nullptr;
 };
 
+// The rest of a row of a plain sprite: the runs from p up to end drawn from
+// cell index pos of cells until the data ends or the right limit (a cell
+// index) is reached, as the row walker would draw them after its left scan.
+// colours is the table of index runs.
+using RowKernel = void (*)(uint16_t *cells, ptrdiff_t pos, ptrdiff_t right, const uint8_t *p,
+                           const uint8_t *end, const uint16_t *colours);
+
+// Rows with fewer bytes left are drawn run by run: the call and the set-up
+// cost more than the kernel saves there.
+inline constexpr ptrdiff_t kRowKernelMinBytes = 64;
+
 struct SpriteRunKernels {
+    RowKernel index_rows, colour_rows;  // d = colours[i]; d = c, key skipped
     RunKernels<TableArgs> lookup, mix50;
     RunKernels<TestedArgs> tested_lookup, tested_mix50;
     RunKernels<TranslucentArgs> translucent;
@@ -160,8 +172,17 @@ struct KernelTable {
     ConvertKernel convert_colours;
 };
 
-// The table of the current path: the one forced, else the widest the CPU runs.
-const KernelTable &Kernels();
+namespace simd_detail {
+extern const KernelTable *theResolvedTable;  // null until first used
+const KernelTable &ResolveKernels();
+}  // namespace simd_detail
+
+// The table of the current path: the one forced, else the widest the CPU
+// runs. Inline, as every sprite call asks for it.
+inline const KernelTable &Kernels() {
+    const KernelTable *table = simd_detail::theResolvedTable;
+    return table ? *table : simd_detail::ResolveKernels();
+}
 
 // The path of Kernels().
 inline SimdPath CurrentSimdPath() { return Kernels().path; }

@@ -1,5 +1,5 @@
 // The feature probe and the table of the current path. SSE2 is part of
-// x86-64; on 32-bit x86 it, AVX2 and AVX-512 are asked of the CPU (the
+// x86-64; on 32-bit x86 it, AVX2 and AVX-512 (with BMI2) are asked of the CPU (the
 // compiler's cpu-feature test, which also checks that the system saves the
 // vector registers). A path's table is resolved once, when first used or
 // forced: the scalar table, then each narrower path's entries, then its own.
@@ -33,7 +33,8 @@ bool CanRun(SimdPath path) {
         case SimdPath::Avx512:
             __builtin_cpu_init();
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+                   __builtin_cpu_supports("bmi2");
 #endif
         default:
             return false;
@@ -51,6 +52,8 @@ void Overlay(KernelTable &to, const KernelTable &from) {
     to.path = from.path;
     SpriteRunKernels &t = to.sprite_runs;
     const SpriteRunKernels &f = from.sprite_runs;
+    if (f.index_rows) t.index_rows = f.index_rows;
+    if (f.colour_rows) t.colour_rows = f.colour_rows;
     Overlay(t.lookup, f.lookup);
     Overlay(t.mix50, f.mix50);
     Overlay(t.tested_lookup, f.tested_lookup);
@@ -97,22 +100,25 @@ SimdPath Widest() {
 }
 
 KernelTable theTable{};
-bool theTableResolved = false;
 
 }  // namespace
 
-const KernelTable &Kernels() {
-    if (!theTableResolved) {
-        theTable = Resolve(Widest());
-        theTableResolved = true;
-    }
+namespace simd_detail {
+
+const KernelTable *theResolvedTable = nullptr;
+
+const KernelTable &ResolveKernels() {
+    theTable = Resolve(Widest());
+    theResolvedTable = &theTable;
     return theTable;
 }
+
+}  // namespace simd_detail
 
 bool UseSimdPath(SimdPath path) {
     if (!CanRun(path)) return false;
     theTable = Resolve(path == SimdPath::Fastest ? Widest() : path);
-    theTableResolved = true;
+    simd_detail::theResolvedTable = &theTable;
     return true;
 }
 

@@ -61,6 +61,9 @@ struct OpTraits {
     static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
     static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
     static constexpr bool kCopiesLiterals = requires { requires Op::kCopiesLiterals; };
+    // Plain rows of index or colour runs may go whole to op.kernels' row
+    // kernel (with op.args.colours, where the op has them).
+    static constexpr bool kPlainRows = requires { requires Op::kPlainRows; };
 };
 
 enum class LayerId { Screen, Back };
@@ -85,6 +88,27 @@ struct LayerTarget {
 };
 
 namespace blit_detail {
+
+// The row kernel of the op's path for coding C, or null.
+template <RunCoding C, class Op, class Target>
+RowKernel RowKernelOf(const Op &op) {
+    if constexpr (OpTraits<Op>::kPlainRows && std::is_same_v<typename Target::Cell, uint16_t>) {
+        if (op.kernels) {
+            if constexpr (C == RunCoding::IndexRuns) return op.kernels->index_rows;
+            if constexpr (C == RunCoding::ColourRuns) return op.kernels->colour_rows;
+        }
+    }
+    return nullptr;
+}
+
+template <class Op>
+const uint16_t *RowColours(const Op &op) {
+    if constexpr (requires { op.args.colours; }) {
+        return op.args.colours;
+    } else {
+        return nullptr;
+    }
+}
 
 template <class Op, class Target>
 PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
@@ -224,6 +248,13 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             if (is_literal(run)) p -= visible * K::kValueBytes;
             draw(run, visible);
             break;
+        }
+    }
+    if constexpr (OpTraits<Op>::kPlainRows) {
+        const RowKernel row = RowKernelOf<C, Op, Target>(op);
+        if (row && end - p >= kRowKernelMinBytes) {
+            row(target.cells, pos, right_limit, p, end, RowColours(op));
+            return;
         }
     }
     while (pos < right_limit && p < end) {

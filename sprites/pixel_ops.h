@@ -85,9 +85,16 @@ struct Plain {
     void Draw(uint16_t &d, uint16_t c, const PixelSite &) const { d = c; }
 };
 
-// Plain through a colour table, with the lookup and 50% mix kernels.
+// Plain with the sprite's own colours, and the row kernels.
+struct PlainOwnColours : Plain<OwnColours> {
+    static constexpr bool kPlainRows = true;
+    const SpriteRunKernels *kernels;
+};
+
+// Plain through a colour table, with the row, lookup and 50% mix kernels.
 struct PlainLookup {
     static constexpr bool kBlockFill = true;
+    static constexpr bool kPlainRows = true;
     static constexpr auto kLiteralKernel = &SpriteRunKernels::lookup;
     static constexpr auto kBlendKernel = &SpriteRunKernels::mix50;
     TableArgs args;

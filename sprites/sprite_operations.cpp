@@ -91,7 +91,7 @@ void RUVO_CDECL DrawScreenSprite(int32_t x, int32_t y, const uint16_t *colours,
 }
 
 void RUVO_CDECL DrawScreenColourSprite(int32_t x, int32_t y, const void *sprite) {
-    BlitRle<kColour>(x, y, sprite, Plain<OwnColours>{}, Screen{});
+    BlitRle<kColour>(x, y, sprite, PlainOwnColours{{}, RunKernelsNow()}, Screen{});
 }
 
 void RUVO_CDECL DrawScreenBlendSprite(int32_t x, int32_t y, const uint16_t *colours,
