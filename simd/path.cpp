@@ -1,7 +1,6 @@
-// The feature probe and the table of the current path. SSE2 is part of
-// x86-64; on 32-bit x86 it, AVX2 and AVX-512 (with BMI2) are asked of the CPU (the
-// compiler's cpu-feature test, which also checks that the system saves the
-// vector registers). A path's table is resolved once, when first used or
+// The feature probe and the table of the current path. SSE2, AVX2 and
+// AVX-512 (with BMI2) are asked of the CPU (the compiler's cpu-feature test,
+// which also checks that the system saves the vector registers). A path's table is resolved once, when first used or
 // forced: the scalar table, then each narrower path's entries, then its own.
 #include <initializer_list>
 
@@ -20,13 +19,9 @@ bool CanRun(SimdPath path) {
         case SimdPath::Scalar:
             return true;
 #if defined(RUVO_X86_KERNELS)
-        case SimdPath::Sse2:
-#if defined(__x86_64__)
-            return true;
-#else
+        case SimdPath::Sse2:  // always there on x86-64
             __builtin_cpu_init();
             return __builtin_cpu_supports("sse2");
-#endif
         case SimdPath::Avx2:
             __builtin_cpu_init();
             return __builtin_cpu_supports("avx2");
