@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench/comparisons.h"
-#include "display/simd_path.h"
+#include "simd/kernels.h"
 #include "framestore/layers.h"
 #include "ruvodraw1024.h"
 

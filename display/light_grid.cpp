@@ -30,7 +30,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display/simd_path.h"
 #include "display/surface.h"
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
@@ -168,25 +167,16 @@ bool AnyMayKeep(const LightCellSteps *steps, int32_t n, int32_t rows) {
 // per SSE2 vector to 5.0x.
 template <bool kInPlace>
 void InterpolateRun(const Band &band, int32_t x, const LightCellSteps *steps, int32_t n,
-                    uint32_t spread, SimdPath path, const Work &work) {
+                    uint32_t spread, const CellKernels (&kernels)[2], const Work &work) {
     uint32_t carry = 0;
     int32_t k = 0;
-#if defined(RUVO_X86_KERNELS)
-    if (path == SimdPath::Avx2) {
-        for (; k + kAvx2Lanes <= n; k += kAvx2Lanes) {
-            carry = InterpolateCellsAvx2(band, x + kCellWidth * k, steps + k, spread,
-                                         AnyMayKeep(steps + k, kAvx2Lanes, band.rows));
+    for (const CellKernels &kernel : kernels) {
+        if (!kernel.run) break;
+        for (; k + kernel.lanes <= n; k += kernel.lanes) {
+            carry = kernel.run(band, x + kCellWidth * k, steps + k, spread,
+                               AnyMayKeep(steps + k, kernel.lanes, band.rows));
         }
     }
-    if (path == SimdPath::Avx2 || path == SimdPath::Sse2) {
-        for (; k + kSse2Lanes <= n; k += kSse2Lanes) {
-            carry = InterpolateCellsSse2(band, x + kCellWidth * k, steps + k, spread,
-                                         AnyMayKeep(steps + k, kSse2Lanes, band.rows));
-        }
-    }
-#else
-    (void)path;
-#endif
     for (; k < n; ++k)
         carry = InterpolateCell<kInPlace>(band, x + kCellWidth * k, steps[k], spread);
     const LightCellSteps &last = steps[n - 1];
@@ -233,7 +223,7 @@ void ShadeRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
     const uint16_t not_high = Low16(b.NotHighBitsMask);
     uint16_t *screen = ScreenCells();
     const int32_t first_column = left / kCellWidth;
-    const SimdPath path = CurrentSimdPath();
+    const CellKernels(&kernels)[2] = Kernels().cells;
 
     for (int32_t n = 0; n < bands; ++n) {
         const int32_t y0 = top + kCellHeight * n;
@@ -267,7 +257,7 @@ void ShadeRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
             if (way == CellWay::Interpolate) {
                 LightCellSteps steps[kLayerWidth / kCellWidth];
                 for (int32_t k = cell; k < end; ++k) steps[k - cell] = StepsOf(corners(k));
-                InterpolateRun<kInPlace>(band, x, steps, end - cell, spread, path, work);
+                InterpolateRun<kInPlace>(band, x, steps, end - cell, spread, kernels, work);
             } else if (way == CellWay::Halve) {
                 HalveCells(band, x, run_width, not_high);
             } else {

@@ -9,11 +9,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display/convert.h"
-#include "display/simd_path.h"
 #include "display/surface.h"
 #include "framestore/layers.h"
 #include "interface/operations.h"
+#include "simd/kernels.h"
 
 namespace ruvo {
 namespace {
@@ -64,18 +63,9 @@ int32_t ConvertInLanes(const uint16_t *src, uint16_t *dst, int32_t count,
                        const ColourFormat &format) {
     const auto s = reinterpret_cast<uintptr_t>(src), d = reinterpret_cast<uintptr_t>(dst);
     if (d > s && d < s + 2 * static_cast<uintptr_t>(count)) return 0;
-#if defined(RUVO_X86_KERNELS)
-    switch (CurrentSimdPath()) {
-        case SimdPath::Avx2:
-            return ConvertColoursAvx2(src, dst, count, format);
-        case SimdPath::Sse2:
-            return ConvertColoursSse2(src, dst, count, format);
-        default:
-            break;
+    if (const ConvertKernel kernel = Kernels().convert_colours) {
+        return kernel(src, dst, count, format);
     }
-#else
-    (void)format;
-#endif
     return 0;
 }
 

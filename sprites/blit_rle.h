@@ -36,9 +36,9 @@
 
 #include "framestore/layers.h"
 #include "framestore/pixel_math.h"
+#include "simd/kernels.h"
 #include "sprites/rle_sprite.h"
 #include "sprites/run_copy.h"
-#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -52,14 +52,18 @@ template <class Op>
 struct OpTraits {
     // Runs of at least kKernelMinRun pixels, or kKernelMinWindowRun with room
     // for a kKernelWindow-cell window, go to op.kernels (when not null):
-    // literals to literal[kLiteralKernel], blended literals to
-    // literal[kBlendKernel], fills to fill[kLiteralKernel], where not null.
+    // literals to the kLiteralKernel entry's literal kernel, blended literals
+    // to kBlendKernel's, fills to kLiteralKernel's fill kernel, where not
+    // null, with op.args.
     static constexpr bool kHasKernel = requires { Op::kLiteralKernel; };
     static constexpr bool kHasBlendKernel = requires { Op::kBlendKernel; };
     static constexpr bool kUsesDepth = requires { requires Op::kUsesDepth; };
     static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
     static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
     static constexpr bool kCopiesLiterals = requires { requires Op::kCopiesLiterals; };
+    // Plain rows of index or colour runs may go whole to op.kernels' row
+    // kernel (with op.args.colours, where the op has them).
+    static constexpr bool kPlainRows = requires { requires Op::kPlainRows; };
 };
 
 enum class LayerId { Screen, Back };
@@ -84,6 +88,27 @@ struct LayerTarget {
 };
 
 namespace blit_detail {
+
+// The row kernel of the op's path for coding C, or null.
+template <RunCoding C, class Op, class Target>
+RowKernel RowKernelOf(const Op &op) {
+    if constexpr (OpTraits<Op>::kPlainRows && std::is_same_v<typename Target::Cell, uint16_t>) {
+        if (op.kernels) {
+            if constexpr (C == RunCoding::IndexRuns) return op.kernels->index_rows;
+            if constexpr (C == RunCoding::ColourRuns) return op.kernels->colour_rows;
+        }
+    }
+    return nullptr;
+}
+
+template <class Op>
+const uint16_t *RowColours(const Op &op) {
+    if constexpr (requires { op.args.colours; }) {
+        return op.args.colours;
+    } else {
+        return nullptr;
+    }
+}
 
 template <class Op, class Target>
 PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
@@ -116,7 +141,7 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
     };
     // The kernel of a run, where it pays: long runs, or short ones with a
     // whole vector window of room in the clip span and the data.
-    auto worth = [&](RunKernel kernel, ptrdiff_t window_room) {
+    auto worth = [&](auto kernel, ptrdiff_t window_room) {
         return kernel &&
                (n >= kKernelMinRun || (n >= kKernelMinWindowRun && window_room >= kKernelWindow));
     };
@@ -128,8 +153,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 CopyCells(cell, p, n);
             } else {
                 if constexpr (Traits::kHasKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->literal[Op::kLiteralKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kLiteralKernel).literal : nullptr;
                     if (worth(kernel, literal_room)) {
                         kernel(cell, p, 0, n, literal_room, op.args);
                         p += n * K::kValueBytes;
@@ -145,8 +170,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
         case RunClass::BlendedLiteral:
             if constexpr (C == RunCoding::BlendRuns) {
                 if constexpr (Traits::kHasBlendKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->literal[Op::kBlendKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kBlendKernel).literal : nullptr;
                     if (worth(kernel, literal_room)) {
                         kernel(cell, p, 0, n, literal_room, op.args);
                         p += n;
@@ -168,8 +193,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
                 std::fill_n(cell, n, paint);
             } else {
                 if constexpr (Traits::kHasKernel) {
-                    const RunKernel kernel =
-                        op.kernels ? op.kernels->fill[Op::kLiteralKernel] : nullptr;
+                    const auto kernel =
+                        op.kernels ? (op.kernels->*Op::kLiteralKernel).fill : nullptr;
                     if (worth(kernel, room)) {
                         kernel(cell, nullptr, run.value, n, room, op.args);
                         break;
@@ -223,6 +248,13 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             if (is_literal(run)) p -= visible * K::kValueBytes;
             draw(run, visible);
             break;
+        }
+    }
+    if constexpr (OpTraits<Op>::kPlainRows) {
+        const RowKernel row = RowKernelOf<C, Op, Target>(op);
+        if (row && end - p >= kRowKernelMinBytes) {
+            row(target.cells, pos, right_limit, p, end, RowColours(op));
+            return;
         }
     }
     while (pos < right_limit && p < end) {

@@ -3,9 +3,10 @@
 // (Draw, its formula in the comment above it) and its compile-time traits.
 // Everything an operation needs from the DrawBlock is taken at the call.
 //
-// Operations with run kernels (sprites/sprite_kernels.h) name them by
-// kLiteralKernel (and kBlendKernel) and carry the chosen table and its
-// arguments; with kernels null every pixel takes the rule here.
+// Operations with run kernels (simd/kernels.h) name them by kLiteralKernel
+// (and kBlendKernel) and keep what their rule reads in the kernels' own
+// arguments (args); kernels points to the current path's table, and with it
+// null every pixel takes the rule here.
 //
 // Depth values hold a depth number in bits 5..15 and flags in bits 0..4.
 // Bit 1 marks pixels that stamped sprites shade; shadows fall only where none
@@ -16,8 +17,8 @@
 #include <type_traits>
 
 #include "framestore/pixel_math.h"
+#include "simd/kernels.h"
 #include "sprites/blit_rle.h"
-#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 
@@ -32,9 +33,6 @@ struct OwnColours {  // the colours stored in the sprite
 struct BlendEntries {  // a 256-entry BlendTable
     const uint32_t *table;
     uint32_t operator()(uint16_t index) const { return table[index]; }
-};
-struct LightLevels {  // bytes are light levels, of which the low 5 bits count
-    uint32_t operator()(uint16_t level) const { return level & 0x1Fu; }
 };
 struct NoColour {  // shapes only
     uint16_t operator()(uint16_t) const { return 0; }
@@ -85,10 +83,24 @@ struct Plain {
     static constexpr bool kCopiesLiterals = std::is_same_v<Colours, OwnColours>;
     Colours colours;
     void Draw(uint16_t &d, uint16_t c, const PixelSite &) const { d = c; }
-    static constexpr KernelId kLiteralKernel = kLookupKernel;
-    static constexpr KernelId kBlendKernel = kMix50Kernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
+};
+
+// Plain with the sprite's own colours, and the row kernels.
+struct PlainOwnColours : Plain<OwnColours> {
+    static constexpr bool kPlainRows = true;
+    const SpriteRunKernels *kernels;
+};
+
+// Plain through a colour table, with the row, lookup and 50% mix kernels.
+struct PlainLookup {
+    static constexpr bool kBlockFill = true;
+    static constexpr bool kPlainRows = true;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::lookup;
+    static constexpr auto kBlendKernel = &SpriteRunKernels::mix50;
+    TableArgs args;
+    const SpriteRunKernels *kernels;
+    uint16_t colours(uint16_t index) const { return args.colours[index]; }
+    void Draw(uint16_t &d, uint16_t c, const PixelSite &) const { d = c; }
 };
 
 // Stamp keeping flags: z' = key | (z & 3); d = (z & 2) ? ((c & ~low) >> 1) + tint : c.
@@ -117,18 +129,16 @@ struct StampReplacing {
 };
 
 // Depth-tested: d = c where the depth test passes.
-template <class Colours>
 struct DepthTested {
     static constexpr bool kUsesDepth = true;
-    Colours colours;
-    uint16_t key;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::tested_lookup;
+    static constexpr auto kBlendKernel = &SpriteRunKernels::tested_mix50;
+    TestedArgs args;
+    const SpriteRunKernels *kernels;
+    uint16_t colours(uint16_t index) const { return args.colours[index]; }
     void Draw(uint16_t &d, uint16_t c, const PixelSite &at) const {
-        if (PassesDepthTest(at.depth, key)) d = c;
+        if (PassesDepthTest(at.depth, args.key)) d = c;
     }
-    static constexpr KernelId kLiteralKernel = kTestedLookupKernel;
-    static constexpr KernelId kBlendKernel = kTestedMix50Kernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
 // Checkerboard: d = c where x + y + ScrollOffset / 2 is even or the depth test passes.
@@ -149,72 +159,68 @@ struct Stippled {
 // d = fold(((spread(d) x w) >> 5) & S) + (e & 0xFFFF).
 struct Translucent {
     static constexpr bool kUsesDepth = true;
-    BlendEntries colours;
-    uint16_t key;
-    uint32_t s;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::translucent;
+    TranslucentArgs args;
+    const SpriteRunKernels *kernels;
+    uint32_t colours(uint16_t index) const { return args.blend[index]; }
     void Draw(uint16_t &d, uint32_t e, const PixelSite &at) const {
         const uint32_t w = e >> 19;
-        if ((w & 0xFF) == 31 || !PassesDepthTest(at.depth, key)) return;
-        d = static_cast<uint16_t>(ScaleBy32nds(d, w, s) + e);
+        if ((w & 0xFF) == 31 || !PassesDepthTest(at.depth, args.key)) return;
+        d = static_cast<uint16_t>(ScaleBy32nds(d, w, args.s) + e);
     }
-    static constexpr KernelId kLiteralKernel = kTranslucentKernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
 // Additive, depth-tested: d = AddSaturating(c, d).
 struct Additive {
     static constexpr bool kUsesDepth = true;
-    TableColours colours;
-    uint16_t key, high_bits, red, green, blue;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::additive;
+    AdditiveArgs args;
+    const SpriteRunKernels *kernels;
+    uint16_t colours(uint16_t index) const { return args.colours[index]; }
     void Draw(uint16_t &d, uint16_t c, const PixelSite &at) const {
-        if (PassesDepthTest(at.depth, key)) d = AddSaturating(c, d, high_bits, red, green, blue);
+        const AdditiveArgs &a = args;
+        if (PassesDepthTest(at.depth, a.key))
+            d = AddSaturating(c, d, a.high_bits, a.red, a.green, a.blue);
     }
-    static constexpr KernelId kLiteralKernel = kAdditiveKernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
-// Light, depth-tested: d = ApplyLightLevel(d, k).
+// Light, depth-tested: d = ApplyLightLevel(d, k), k the level's low 5 bits.
 struct Light {
     static constexpr bool kUsesDepth = true;
-    LightLevels colours;
-    uint16_t key;
-    uint32_t s;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::light;
+    LightArgs args;
+    const SpriteRunKernels *kernels;
+    uint32_t colours(uint16_t level) const { return level & 0x1Fu; }
     void Draw(uint16_t &d, uint32_t k, const PixelSite &at) const {
-        if (PassesDepthTest(at.depth, key)) d = ApplyLightLevel(d, k, s);
+        if (PassesDepthTest(at.depth, args.key)) d = ApplyLightLevel(d, k, args.s);
     }
-    static constexpr KernelId kLiteralKernel = kLightKernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
 // Faded: d = fold(((spread(c) x (31 - a)) >> 5) & S) + fold(((spread(d) x a) >> 5) & S).
 struct Faded {
-    TableColours colours;
-    uint32_t weight, s;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::faded;
+    FadedArgs args;
+    const SpriteRunKernels *kernels;
+    uint16_t colours(uint16_t index) const { return args.colours[index]; }
     void Draw(uint16_t &d, uint16_t c, const PixelSite &) const {
-        d = static_cast<uint16_t>(ScaleBy32nds(c, 31u - weight, s) + ScaleBy32nds(d, weight, s));
+        const uint32_t w = args.weight;
+        d = static_cast<uint16_t>(ScaleBy32nds(c, 31u - w, args.s) + ScaleBy32nds(d, w, args.s));
     }
-    static constexpr KernelId kLiteralKernel = kFadedKernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
 // Shadow: where z & 0x8007 == 0, z' = z | flags and d = ((d & ~low) >> 1) + tint.
 struct Shadow {
     static constexpr bool kUsesDepth = true;
+    static constexpr auto kLiteralKernel = &SpriteRunKernels::shadow;
+    ShadowArgs args;
+    const SpriteRunKernels *kernels;
     NoColour colours;
-    uint16_t flags, not_low_bits, tint;
     void Draw(uint16_t &d, uint16_t, const PixelSite &at) const {
         const uint16_t v = *at.depth;
         if (v & 0x8007) return;
-        *at.depth = static_cast<uint16_t>(v | flags);
-        d = HalveTint(d, not_low_bits, tint);
+        *at.depth = static_cast<uint16_t>(v | args.flags);
+        d = HalveTint(d, args.not_low_bits, args.tint);
     }
-    static constexpr KernelId kLiteralKernel = kShadowKernel;
-    const SpriteKernels *kernels = nullptr;
-    KernelArgs args{};
 };
 
 }  // namespace ruvo

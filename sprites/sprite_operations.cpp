@@ -1,9 +1,9 @@
 // The eighteen sprite operations: each is the row walker specialised by its
 // coding, its per-pixel operation and its layer.
 #include "interface/operations.h"
+#include "simd/kernels.h"
 #include "sprites/blit_rle.h"
 #include "sprites/pixel_ops.h"
-#include "sprites/sprite_kernels.h"
 
 namespace ruvo {
 namespace {
@@ -15,41 +15,24 @@ constexpr RunCoding kIndex = RunCoding::IndexRuns;
 constexpr RunCoding kColour = RunCoding::ColourRuns;
 constexpr RunCoding kMask = RunCoding::MaskRuns;
 
-TableColours Palette(int n) { return {Block().SpritePalette[n]}; }
+const uint16_t *Palette(int n) { return Block().SpritePalette[n]; }
 
-// The kernels of the current path and their arguments from the DrawBlock.
-template <class Op>
-Op WithKernels(Op op, const uint16_t *colours, ptrdiff_t depth_reach, uint16_t key = 0,
-               const uint32_t *blend = nullptr) {
-    op.kernels = CurrentSpriteKernels();
-    if (!op.kernels) return op;
-    const DrawBlock &b = Block();
-    op.args = {colours,
-               blend,
-               depth_reach,
-               ChannelSpread(),
-               0,
-               key,
-               Low16(b.LowBitsMask),
-               Low16(b.NotLowBitsMask),
-               Low16(b.ShadowTint),
-               Low16(b.HighBitsMask),
-               Low16(b.RedMask),
-               Low16(b.GreenMask),
-               Low16(b.BlueMask),
-               0};
-    return op;
+// The run kernels of the current path, null on the scalar path.
+const SpriteRunKernels *RunKernelsNow() {
+    const KernelTable &table = Kernels();
+    return table.path == SimdPath::Scalar ? nullptr : &table.sprite_runs;
 }
 
-template <class Colours>
-Plain<Colours> PlainWith(Colours colours, ptrdiff_t reach) {
-    return WithKernels(Plain<Colours>{colours}, colours.table, reach);
+PlainLookup PlainWith(const uint16_t *colours) {
+    return {{.colours = colours, .not_low_bits = Low16(Block().NotLowBitsMask)}, RunKernelsNow()};
 }
 
-DepthTested<TableColours> TestedWith(const uint16_t *colours, int32_t depth) {
-    const uint16_t key = DepthKey(depth);
-    return WithKernels(DepthTested<TableColours>{{colours}, key}, colours, Screen::kDepthReach,
-                       key);
+DepthTested TestedWith(const uint16_t *colours, int32_t depth) {
+    return {{.colours = colours,
+             .depth_reach = Screen::kDepthReach,
+             .key = DepthKey(depth),
+             .not_low_bits = Low16(Block().NotLowBitsMask)},
+            RunKernelsNow()};
 }
 
 template <class Colours>
@@ -62,25 +45,26 @@ StampKeepingFlags<Colours> StampKeeping(Colours colours, int32_t depth) {
 // no depth cell but its own.
 Shadow ShadowWith(uint32_t flags, ptrdiff_t reach) {
     const DrawBlock &b = Block();
-    const auto low_flags = static_cast<uint16_t>(flags);
-    Shadow shadow = WithKernels(Shadow{{}, low_flags, Low16(b.NotLowBitsMask), Low16(b.ShadowTint)},
-                                nullptr, reach);
-    shadow.args.flags = low_flags;
-    return shadow;
+    return {{.depth_reach = reach,
+             .flags = static_cast<uint16_t>(flags),
+             .not_low_bits = Low16(b.NotLowBitsMask),
+             .tint = Low16(b.ShadowTint)},
+            RunKernelsNow(),
+            {}};
 }
 
 }  // namespace
 
 void RUVO_CDECL DrawBackSpriteP1(int32_t x, int32_t y, const void *sprite) {
-    BlitRle<kBlend>(x, y, sprite, PlainWith(Palette(1), Back::kDepthReach), Back{});
+    BlitRle<kBlend>(x, y, sprite, PlainWith(Palette(1)), Back{});
 }
 
 void RUVO_CDECL DrawBackSpriteP2(int32_t x, int32_t y, const void *sprite) {
-    BlitRle<kBlend>(x, y, sprite, PlainWith(Palette(2), Back::kDepthReach), Back{});
+    BlitRle<kBlend>(x, y, sprite, PlainWith(Palette(2)), Back{});
 }
 
 void RUVO_CDECL StampBackSpriteP0(int32_t x, int32_t y, int32_t depth, const void *sprite) {
-    BlitRle<kBlend>(x, y, sprite, StampKeeping(Palette(0), depth), Back{});
+    BlitRle<kBlend>(x, y, sprite, StampKeeping(TableColours{Palette(0)}, depth), Back{});
 }
 
 void RUVO_CDECL StampBackSprite(int32_t x, int32_t y, int32_t depth, const uint16_t *colours,
@@ -94,7 +78,7 @@ void RUVO_CDECL StampBackSpritePlain(int32_t x, int32_t y, int32_t depth, const 
 }
 
 void RUVO_CDECL DrawBackSprite(int32_t x, int32_t y, const uint16_t *colours, const void *sprite) {
-    BlitRle<kBlend>(x, y, sprite, PlainWith(TableColours{colours}, Back::kDepthReach), Back{});
+    BlitRle<kBlend>(x, y, sprite, PlainWith(colours), Back{});
 }
 
 void RUVO_CDECL CastBackShadow(int32_t x, int32_t y, uint32_t flags, const void *sprite) {
@@ -103,16 +87,16 @@ void RUVO_CDECL CastBackShadow(int32_t x, int32_t y, uint32_t flags, const void 
 
 void RUVO_CDECL DrawScreenSprite(int32_t x, int32_t y, const uint16_t *colours,
                                  const void *sprite) {
-    BlitRle<kIndex>(x, y, sprite, PlainWith(TableColours{colours}, Screen::kDepthReach), Screen{});
+    BlitRle<kIndex>(x, y, sprite, PlainWith(colours), Screen{});
 }
 
 void RUVO_CDECL DrawScreenColourSprite(int32_t x, int32_t y, const void *sprite) {
-    BlitRle<kColour>(x, y, sprite, Plain<OwnColours>{}, Screen{});
+    BlitRle<kColour>(x, y, sprite, PlainOwnColours{{}, RunKernelsNow()}, Screen{});
 }
 
 void RUVO_CDECL DrawScreenBlendSprite(int32_t x, int32_t y, const uint16_t *colours,
                                       const void *sprite) {
-    BlitRle<kBlend>(x, y, sprite, PlainWith(TableColours{colours}, Screen::kDepthReach), Screen{});
+    BlitRle<kBlend>(x, y, sprite, PlainWith(colours), Screen{});
 }
 
 void RUVO_CDECL DrawScreenSpriteTested(int32_t x, int32_t y, int32_t depth, const uint16_t *colours,
@@ -133,9 +117,11 @@ void RUVO_CDECL DrawScreenBlendSpriteStippled(int32_t x, int32_t y, int32_t dept
 
 void RUVO_CDECL DrawScreenSpriteTranslucent(int32_t x, int32_t y, int32_t depth,
                                             const uint32_t *blend_table, const void *sprite) {
-    const uint16_t key = DepthKey(depth);
-    const Translucent translucent = WithKernels(Translucent{{blend_table}, key, ChannelSpread()},
-                                                nullptr, Screen::kDepthReach, key, blend_table);
+    const Translucent translucent{{.blend = blend_table,
+                                   .depth_reach = Screen::kDepthReach,
+                                   .s = ChannelSpread(),
+                                   .key = DepthKey(depth)},
+                                  RunKernelsNow()};
     BlitRle<kIndex>(x, y, sprite, translucent, Screen{});
 }
 
@@ -146,34 +132,31 @@ void RUVO_CDECL CastScreenShadow(int32_t x, int32_t y, uint32_t flags, const voi
 void RUVO_CDECL DrawScreenSpriteAdditive(int32_t x, int32_t y, int32_t depth,
                                          const uint16_t *colours, const void *sprite) {
     const DrawBlock &b = Block();
-    const uint16_t key = DepthKey(depth);
-    const Additive additive = WithKernels(Additive{{colours},
-                                                   key,
-                                                   Low16(b.HighBitsMask),
-                                                   Low16(b.RedMask),
-                                                   Low16(b.GreenMask),
-                                                   Low16(b.BlueMask)},
-                                          colours, Screen::kDepthReach, key);
+    const Additive additive{{.colours = colours,
+                             .depth_reach = Screen::kDepthReach,
+                             .key = DepthKey(depth),
+                             .high_bits = Low16(b.HighBitsMask),
+                             .red = Low16(b.RedMask),
+                             .green = Low16(b.GreenMask),
+                             .blue = Low16(b.BlueMask)},
+                            RunKernelsNow()};
     BlitRle<kIndex>(x, y, sprite, additive, Screen{});
 }
 
 void RUVO_CDECL ApplyScreenLight(int32_t x, int32_t y, int32_t depth, const void *sprite) {
-    const uint16_t key = DepthKey(depth);
-    BlitRle<kIndex>(x, y, sprite,
-                    WithKernels(Light{{}, key, ChannelSpread()}, nullptr, Screen::kDepthReach, key),
-                    Screen{});
+    const Light light{
+        {.depth_reach = Screen::kDepthReach, .s = ChannelSpread(), .key = DepthKey(depth)},
+        RunKernelsNow()};
+    BlitRle<kIndex>(x, y, sprite, light, Screen{});
 }
 
+// The kernel's 16-bit products hold weights up to 31 only; others take the
+// per-pixel rule.
 void RUVO_CDECL DrawScreenSpriteFaded(int32_t x, int32_t y, int32_t weight, const uint16_t *colours,
                                       const void *sprite) {
     const auto w = static_cast<uint32_t>(weight);
-    Faded faded{{colours}, w, ChannelSpread()};
-    // The kernel's 16-bit products hold weights up to 31 only; others take
-    // the per-pixel rule.
-    if (w <= 31) {
-        faded = WithKernels(faded, colours, Screen::kDepthReach);
-        faded.args.weight = w;
-    }
+    const Faded faded{{.colours = colours, .s = ChannelSpread(), .weight = w},
+                      w <= 31 ? RunKernelsNow() : nullptr};
     BlitRle<kIndex>(x, y, sprite, faded, Screen{});
 }
 

@@ -102,7 +102,10 @@ void RUVO_CDECL DrawSpriteToSurface(int32_t x, int32_t y, const void *sprite, co
 
 void RUVO_CDECL BlendSpriteToSurface(int32_t x, int32_t y, int32_t weight, const uint16_t *colours,
                                      const void *sprite, const RuvoSurfaceDesc *surface) {
-    const Faded faded{{colours}, static_cast<uint32_t>(weight), ChannelSpread()};
+    // No run kernels: they draw into the layers only.
+    const Faded faded{
+        {.colours = colours, .s = ChannelSpread(), .weight = static_cast<uint32_t>(weight)},
+        nullptr};
     BlitRle<RunCoding::IndexRuns>(x, y, sprite, faded, ImageTarget{surface->Base, *surface});
 }
 

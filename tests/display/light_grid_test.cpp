@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "display/simd_path.h"
 #include "framestore/pixel_math.h"
+#include "simd/kernels.h"
 #include "tests/display/display_fixture.h"
 #include "tests/support/storage_guard.h"
 
@@ -227,7 +227,7 @@ struct PathCase {
 std::vector<PathCase> RunnablePaths() {
     std::vector<PathCase> paths;
     for (PathCase c : {PathCase{SimdPath::Scalar, "scalar"}, PathCase{SimdPath::Sse2, "sse2"},
-                       PathCase{SimdPath::Avx2, "avx2"}}) {
+                       PathCase{SimdPath::Avx2, "avx2"}, PathCase{SimdPath::Avx512, "avx512"}}) {
         if (UseSimdPath(c.path)) paths.push_back(c);
     }
     UseSimdPath(SimdPath::Fastest);

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "display/simd_path.h"
+#include "simd/kernels.h"
 #include "tests/display/display_fixture.h"
 #include "tests/support/storage_guard.h"
 
@@ -313,7 +313,7 @@ TEST_F(PresentTest, ConvertColours_EveryPathMatchesTheStepByStepLoop) {
     const Placement placements[] = {{8, 200}, {9, 9}, {40, 39}, {40, 41}, {3, 30}};
     const int32_t counts[] = {1, 7, 8, 15, 16, 17, 31, 33, 100};
     std::mt19937 rng(11);
-    for (SimdPath path : {SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2}) {
+    for (SimdPath path : {SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
         if (!UseSimdPath(path)) continue;
         for (size_t f = 0; f < std::size(formats); ++f) {
             op->AnalysePixelFormat(formats[f].r, formats[f].g, formats[f].b);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "display/simd_path.h"
+#include "simd/kernels.h"
 #include "tests/support/sprite_fixture.h"
 #include "tools/assets/synthetic_sprites.h"
 
@@ -165,7 +165,8 @@ class SpriteReferenceTest : public SpriteTest {
     uint32_t blend[256] = {};
 };
 
-// The same on every run-kernel path: the per-pixel rules alone, SSE2 and AVX2.
+// The same on every run-kernel path: the per-pixel rules alone, SSE2, AVX2
+// and AVX-512.
 class SpriteKernelPathTest : public SpriteReferenceTest,
                              public ::testing::WithParamInterface<SimdPath> {
   protected:
@@ -184,11 +185,19 @@ TEST_P(SpriteKernelPathTest, EverySlotMatchesThePlainReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, SpriteKernelPathTest,
-                         ::testing::Values(SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2),
+                         ::testing::Values(SimdPath::Scalar, SimdPath::Sse2, SimdPath::Avx2,
+                                           SimdPath::Avx512),
                          [](const auto &info) {
-                             return info.param == SimdPath::Scalar ? std::string("Scalar")
-                                    : info.param == SimdPath::Sse2 ? std::string("Sse2")
-                                                                   : std::string("Avx2");
+                             switch (info.param) {
+                                 case SimdPath::Sse2:
+                                     return std::string("Sse2");
+                                 case SimdPath::Avx2:
+                                     return std::string("Avx2");
+                                 case SimdPath::Avx512:
+                                     return std::string("Avx512");
+                                 default:
+                                     return std::string("Scalar");
+                             }
                          });
 
 TEST_F(SpriteReferenceTest, EverySlotMatchesThePlainReference) {

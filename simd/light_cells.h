@@ -24,22 +24,20 @@
 
 #include <cstdint>
 
-#include "display/light_grid.h"
+#include "simd/kernels.h"
 
 namespace ruvo {
 namespace {
 
-// Ops supplies, for its vector type Vec of kLanes cells:
-//   Load(p), Store(p, v): 8 pixels of each cell of a 128-bit part, at p, p + 16, ...
-//   FromLanes(const int32_t *), LastLane(v), Zero(), Set16(v)
-//   Add16, Add32, And, Or, AndNot (~a & b), Select(mask, a, b), CmpEq16
-//   MulByDoubled(s, m): s * m on 32 bits, m in both halves
-//   Srl16, Sll32, Srl32, Sra32 (v, n)
-//   UnpackLo16/Hi16, UnpackLo32/Hi32, UnpackLo64/Hi64, Packs32 (per 128 bits)
+// Ops is a wrapper of simd/sse2.h or avx2.h; a 128-bit part of a vector
+// holds four cells, the next part the four cells 64 pixels on (LoadParts).
 template <class Ops>
 struct CellLanes {
     using Vec = typename Ops::Vec;
-    static constexpr int kLanes = Ops::kLanes;
+    static constexpr int kLanes = static_cast<int>(Ops::kLanes) / 2;
+    static constexpr int32_t kPartOffset = 4 * kLightCellWidth;
+    static Vec Load(const uint16_t *p) { return Ops::LoadParts(p, p + kPartOffset); }
+    static void Store(uint16_t *p, Vec v) { Ops::StoreParts(p, p + kPartOffset, v); }
 
     // (v, v) in both 16-bit halves of each lane from one int32 per lane.
     static Vec Doubled(const int32_t *lanes) {
@@ -50,8 +48,8 @@ struct CellLanes {
     // 8 pixels of each cell's row to pixel-major order: out[j] holds pixel j
     // of every cell in both halves of its lane.
     static void TransposeIn(const uint16_t *row, Vec (&out)[8]) {
-        const Vec a0 = Ops::Load(row), a1 = Ops::Load(row + 16);
-        const Vec a2 = Ops::Load(row + 32), a3 = Ops::Load(row + 48);
+        const Vec a0 = Load(row), a1 = Load(row + 16);
+        const Vec a2 = Load(row + 32), a3 = Load(row + 48);
         const Vec t0 = Ops::UnpackLo16(a0, a1), t1 = Ops::UnpackHi16(a0, a1);
         const Vec t2 = Ops::UnpackLo16(a2, a3), t3 = Ops::UnpackHi16(a2, a3);
         const Vec u[4] = {Ops::UnpackLo32(t0, t2), Ops::UnpackHi32(t0, t2), Ops::UnpackLo32(t1, t3),
@@ -70,10 +68,10 @@ struct CellLanes {
         const Vec v2 = Ops::UnpackLo16(q45, q67), v3 = Ops::UnpackHi16(q45, q67);
         const Vec w0 = Ops::UnpackLo16(v0, v1), w1 = Ops::UnpackHi16(v0, v1);
         const Vec w2 = Ops::UnpackLo16(v2, v3), w3 = Ops::UnpackHi16(v2, v3);
-        Ops::Store(row, Ops::UnpackLo64(w0, w2));
-        Ops::Store(row + 16, Ops::UnpackHi64(w0, w2));
-        Ops::Store(row + 32, Ops::UnpackLo64(w1, w3));
-        Ops::Store(row + 48, Ops::UnpackHi64(w1, w3));
+        Store(row, Ops::UnpackLo64(w0, w2));
+        Store(row + 16, Ops::UnpackHi64(w0, w2));
+        Store(row + 32, Ops::UnpackLo64(w1, w3));
+        Store(row + 48, Ops::UnpackHi64(w1, w3));
     }
 
     // 8 pixels of one row of every cell; level advances by step per pixel.
@@ -89,7 +87,7 @@ struct CellLanes {
             const Vec s = Ops::And(p[j], spread);
             Vec keep{};
             if constexpr (kMayKeep) {
-                keep = Ops::CmpEq16(m, full);
+                keep = Ops::Eq16(m, full);
                 m = Ops::AndNot(keep, m);
             }
             const Vec product = Ops::MulByDoubled(s, m);

@@ -1,0 +1,200 @@
+// The library's SIMD layer: kernels that work on many pixels at once, their
+// arguments, and one table of them per instruction set.
+//
+// Each path (SSE2, AVX2, AVX-512) is one translation unit compiled for its
+// instruction set (simd/sse2.cpp, avx2.cpp, avx512.cpp) over one wrapper of
+// its vector operations (simd/sse2.h, avx2.h, avx512.h); the kernels are
+// written once over a wrapper (simd/sprite_runs.h, light_cells.h,
+// convert_colours.h). The feature probe (simd/path.cpp) resolves the table of
+// the widest path the CPU runs once; a path's table takes the entries it has
+// no kernel for from the next narrower path, and the scalar table, last, has
+// none: every caller keeps its per-pixel rule as the reference and for what
+// no kernel takes. Tests and benchmarks force each path.
+//
+// This header declares plain data and functions only, nothing inline that a
+// kernel unit could emit in its encoding for the rest of the library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ruvo {
+
+enum class SimdPath { Fastest, Scalar, Sse2, Avx2, Avx512 };
+
+// 32-bit hosts may call with the stack aligned to 4 bytes only; the kernels
+// keep vectors on the stack there.
+#if defined(__i386__)
+#define RUVO_ALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define RUVO_ALIGN_STACK
+#endif
+
+// ---- Sprite runs -----------------------------------------------------------
+//
+// A run kernel draws n >= 1 pixels from d: a literal's index bytes from src,
+// or a fill of value. room (>= n) cells from d, and for a literal as many
+// bytes from src, may be read and rewritten with their own values: a short
+// run is one vector window whose lanes past the run keep what they hold.
+// Depth cells lie depth_reach cells from their pixels.
+
+struct TableArgs {  // d = colours[i]; blended literals d = Mix50(colours[i], d)
+    const uint16_t *colours;
+    uint16_t not_low_bits;
+};
+struct TestedArgs {  // the same where the depth test against key passes
+    const uint16_t *colours;
+    ptrdiff_t depth_reach;
+    uint16_t key, not_low_bits;
+};
+struct TranslucentArgs {
+    const uint32_t *blend;  // a 256-entry BlendTable
+    ptrdiff_t depth_reach;
+    uint32_t s;  // ChannelSpread()
+    uint16_t key;
+};
+struct AdditiveArgs {
+    const uint16_t *colours;
+    ptrdiff_t depth_reach;
+    uint16_t key, high_bits, red, green, blue;
+};
+struct LightArgs {
+    ptrdiff_t depth_reach;
+    uint32_t s;
+    uint16_t key;
+};
+struct FadedArgs {
+    const uint16_t *colours;
+    uint32_t s, weight;  // weight <= 31
+};
+struct ShadowArgs {
+    ptrdiff_t depth_reach;
+    uint16_t flags, not_low_bits, tint;
+};
+
+template <class Args>
+using RunKernel = void (*)(uint16_t *d, const uint8_t *src, uint16_t value, ptrdiff_t n,
+                           ptrdiff_t room, const Args &args);
+
+// A rule's kernels for literal runs and for fills, null where the path has
+// none (or where a fill is no faster in SIMD).
+template <class Args>
+struct RunKernels {
+    RunKernel<Args> literal = nullptr, fill = nullptr;
+};
+
+// The rest of a row of a plain sprite: the runs from p up to end drawn from
+// cell index pos of cells until the data ends or the right limit (a cell
+// index) is reached, as the row walker would draw them after its left scan.
+// colours is the table of index runs.
+using RowKernel = void (*)(uint16_t *cells, ptrdiff_t pos, ptrdiff_t right, const uint8_t *p,
+                           const uint8_t *end, const uint16_t *colours);
+
+// Rows with fewer bytes left are drawn run by run: the call and the set-up
+// cost more than the kernel saves there.
+inline constexpr ptrdiff_t kRowKernelMinBytes = 64;
+
+struct SpriteRunKernels {
+    RowKernel index_rows, colour_rows;  // d = colours[i]; d = c, key skipped
+    RunKernels<TableArgs> lookup, mix50;
+    RunKernels<TestedArgs> tested_lookup, tested_mix50;
+    RunKernels<TranslucentArgs> translucent;
+    RunKernels<AdditiveArgs> additive;
+    RunKernels<LightArgs> light;
+    RunKernels<FadedArgs> faded;
+    RunKernels<ShadowArgs> shadow;
+};
+
+// Runs go to a kernel from kKernelMinRun pixels, or from kKernelMinWindowRun
+// where room holds a window of kKernelWindow cells; shorter ones are drawn
+// pixel by pixel, the call costing more than it saves. Windows for runs of 3
+// to 7 pixels took ApplyScreenLight from 970 to 920 us and
+// DrawScreenSpriteAdditive from 1030 to 910 us per benchmark workload.
+inline constexpr ptrdiff_t kKernelMinRun = 8;
+inline constexpr ptrdiff_t kKernelMinWindowRun = 3;
+inline constexpr ptrdiff_t kKernelWindow = 16;
+
+// ---- Light-grid cells ------------------------------------------------------
+
+inline constexpr int32_t kLightCellWidth = 16;
+inline constexpr int32_t kLightCellHeight = 8;
+
+// The rows of one band: where each row's first pixel is read and written.
+struct LightBand {
+    const uint16_t *src[kLightCellHeight];
+    uint16_t *dst[kLightCellHeight];
+    int32_t rows;   // rows to do, 8 unless cut at the bottom of the layer or surface
+    int32_t split;  // first row below the wrap when the wrap splits the band, else 8
+};
+
+// An interpolated cell's level at its first pixel and its three steps.
+struct LightCellSteps {
+    int32_t level;       // 32 (TL + 127)
+    int32_t pixel_step;  // 2 (TR - TL), the step along the first row
+    int32_t row_step;    // 4 (BL - TL), the step of a row's first pixel
+    int32_t e;           // (TL + BR - TR - BL) >> 2, the change of pixel_step per row
+};
+
+// Shades `lanes` interpolated cells at columns x, x + 16, ... of the band,
+// one per 32-bit lane, steps[k] for the cell at x + 16 k. may_keep: some
+// pixel of these cells may have m = 32. Returns the carry the last cell ends
+// with.
+using CellKernel = uint32_t (*)(const LightBand &band, int32_t x, const LightCellSteps *steps,
+                                uint32_t spread, bool may_keep);
+
+struct CellKernels {
+    CellKernel run;  // null where the path has none
+    int32_t lanes;
+};
+
+// ---- Colour conversion -----------------------------------------------------
+
+// Where the surface puts each 5-6-5 channel: the shift from the channel's
+// top bit at bit 15 down to the surface channel's (0 .. 31) and its mask.
+struct ColourFormat {
+    uint32_t red_shift, green_shift, blue_shift;
+    uint16_t red, green, blue;
+};
+
+// Converts colours 0 .. n - 1 of src into dst as ConvertColours does, for the
+// largest n <= count that is a multiple of the vector width, and returns n.
+// Each vector is read before it is written: dst must not start inside
+// src + 1 .. src + count - 1.
+using ConvertKernel = int32_t (*)(const uint16_t *src, uint16_t *dst, int32_t count,
+                                  const ColourFormat &format);
+
+// ---- The tables ------------------------------------------------------------
+
+struct KernelTable {
+    SimdPath path;
+    SpriteRunKernels sprite_runs;
+    CellKernels cells[2];  // the widest first; lanes 0 ends the list
+    ConvertKernel convert_colours;
+};
+
+namespace simd_detail {
+extern const KernelTable *theResolvedTable;  // null until first used
+const KernelTable &ResolveKernels();
+}  // namespace simd_detail
+
+// The table of the current path: the one forced, else the widest the CPU
+// runs. Inline, as every sprite call asks for it.
+inline const KernelTable &Kernels() {
+    const KernelTable *table = simd_detail::theResolvedTable;
+    return table ? *table : simd_detail::ResolveKernels();
+}
+
+// The path of Kernels().
+inline SimdPath CurrentSimdPath() { return Kernels().path; }
+
+// Forces path for the following calls (Fastest undoes it). Returns false,
+// changing nothing, when this build or CPU cannot run it.
+bool UseSimdPath(SimdPath path);
+
+// Each instruction set's table, or null where this build has none; filled in
+// from the next narrower table.
+const KernelTable *Sse2Kernels();
+const KernelTable *Avx2Kernels();
+const KernelTable *Avx512Kernels();
+
+}  // namespace ruvo
