@@ -18,7 +18,8 @@
 #include <utility>
 #include <vector>
 
-#if defined(__unix__) || defined(__APPLE__)
+// WebAssembly calls itself unix but has neither fork nor page protection.
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
