@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "bench/comparisons.h"
-#include "simd/kernels.h"
 #include "framestore/layers.h"
 #include "ruvodraw1024.h"
+#include "simd/kernels.h"
 
 namespace ruvo::bench {
 namespace {

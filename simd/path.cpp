@@ -1,7 +1,8 @@
 // The feature probe and the table of the current path. SSE2, AVX2 and
 // AVX-512 (with BMI2) are asked of the CPU (the compiler's cpu-feature test,
-// which also checks that the system saves the vector registers). A path's table is resolved once, when first used or
-// forced: the scalar table, then each narrower path's entries, then its own.
+// which also checks that the system saves the vector registers). A path's
+// table is resolved once, when first used or forced: the scalar table, then
+// each narrower path's entries, then its own.
 #include <initializer_list>
 
 #include "simd/kernels.h"
