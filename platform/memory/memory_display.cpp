@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/buffer_surface.h"
+
 namespace ruvo::platform::memory {
 namespace {
 
@@ -22,19 +24,8 @@ SurfaceShape theShape;
 int32_t theNextWidth = kMaxWidth, theNextHeight = kMaxHeight;
 
 void Describe(SurfaceDescription *desc) {
-    desc->dwFlags = kDescCaps | kDescHeight | kDescWidth | kDescPitch | kDescPixelFormat;
-    desc->dwWidth = static_cast<uint32_t>(theShape.width);
-    desc->dwHeight = static_cast<uint32_t>(theShape.height);
-    desc->lPitch = theShape.pitch;
-    desc->ddsCaps.dwCaps = kCapsPrimarySurface;
-    PixelFormatDescription &pf = desc->ddpfPixelFormat;
-    pf = {};
-    pf.dwSize = sizeof pf;
-    pf.dwFlags = kPixelFormatRgb;
-    pf.dwRGBBitCount = 16;
-    pf.dwRBitMask = theShape.red_mask;
-    pf.dwGBitMask = theShape.green_mask;
-    pf.dwBBitMask = theShape.blue_mask;
+    DescribePrimary16(desc, theShape.width, theShape.height, theShape.pitch,
+                      {theShape.red_mask, theShape.green_mask, theShape.blue_mask});
 }
 
 class MemorySurface final : public DisplaySurface {

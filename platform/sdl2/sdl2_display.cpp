@@ -6,6 +6,9 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <iterator>
+
+#include "platform/buffer_surface.h"
 
 namespace ruvo::platform::sdl2 {
 namespace {
@@ -67,77 +70,34 @@ void UnloadSdl2() {
     theSdl = {};
 }
 
-// The primary surface's memory and shape.
+// The primary surface's memory.
 alignas(64) uint16_t thePixels[kMaxWidth * kMaxHeight];
 
-class Sdl2Surface final : public DisplaySurface {
+// The primary surface: a buffer in the format SDL gives an RGB565 texture,
+// put into the window at each unlock.
+class Sdl2Surface final : public BufferSurface {
   public:
+    Sdl2Surface() : BufferSurface(thePixels, std::size(thePixels)) {}
+
     void Create(SDL_Window *window, int32_t width, int32_t height) {
         window_ = window;
-        width_ = width;
-        height_ = height;
-        alive_ = true;
-        locked_ = false;
-        std::memset(thePixels, 0, sizeof thePixels);
-    }
-
-    Result GetSurfaceDesc(SurfaceDescription *desc) override {
-        if (!alive_ || desc->dwSize != sizeof *desc) return kGenericFailure;
-        Describe(desc);
-        return kOk;
-    }
-
-    Result Lock(SurfaceDescription *desc, uint32_t) override {
-        if (!alive_ || locked_ || desc->dwSize != sizeof *desc) return kGenericFailure;
-        Describe(desc);
-        desc->dwFlags |= kDescLpSurface;
-        desc->lpSurface = thePixels;
-        locked_ = true;
-        return kOk;
-    }
-
-    Result Unlock() override {
-        if (!locked_) return kGenericFailure;
-        locked_ = false;
-        return Show();
-    }
-
-    Result Restore() override { return alive_ ? kOk : kGenericFailure; }
-
-    void Release() override { alive_ = locked_ = false; }
-
-  private:
-    int32_t Pitch() const { return 2 * width_; }
-
-    void Describe(SurfaceDescription *desc) const {
-        desc->dwFlags = kDescCaps | kDescHeight | kDescWidth | kDescPitch | kDescPixelFormat;
-        desc->dwWidth = static_cast<uint32_t>(width_);
-        desc->dwHeight = static_cast<uint32_t>(height_);
-        desc->lPitch = Pitch();
-        desc->ddsCaps.dwCaps = kCapsPrimarySurface;
-        PixelFormatDescription &pf = desc->ddpfPixelFormat;
-        pf = {};
-        pf.dwSize = sizeof pf;
-        pf.dwFlags = kPixelFormatRgb;
         int bpp = 0;
         Uint32 r = 0, g = 0, b = 0, a = 0;
         theSdl.PixelFormatEnumToMasks(SDL_PIXELFORMAT_RGB565, &bpp, &r, &g, &b, &a);
-        pf.dwRGBBitCount = static_cast<uint32_t>(bpp);
-        pf.dwRBitMask = r;
-        pf.dwGBitMask = g;
-        pf.dwBBitMask = b;
+        CreateBuffer(width, height, {r, g, b});
     }
 
+  private:
     // Puts the buffer into the window at (0, 0) and updates the window.
-    Result Show() {
+    Result Show() override {
         SDL_Surface *target = theSdl.GetWindowSurface(window_);
         if (!target) return kGenericFailure;
-        const int w = target->w < width_ ? target->w : width_;
-        const int h = target->h < height_ ? target->h : height_;
+        const int w = target->w < Width() ? target->w : Width();
+        const int h = target->h < Height() ? target->h : Height();
         const bool must_lock = SDL_MUSTLOCK(target);
         if (must_lock && theSdl.LockSurface(target) < 0) return kGenericFailure;
         const int converted =
-            theSdl.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB565, thePixels, Pitch(),
+            theSdl.ConvertPixels(w, h, SDL_PIXELFORMAT_RGB565, Pixels(), Pitch(),
                                  target->format->format, target->pixels, target->pitch);
         if (must_lock) theSdl.UnlockSurface(target);
         if (converted < 0 || theSdl.UpdateWindowSurface(window_) < 0) return kGenericFailure;
@@ -145,8 +105,6 @@ class Sdl2Surface final : public DisplaySurface {
     }
 
     SDL_Window *window_ = nullptr;
-    int32_t width_ = 0, height_ = 0;
-    bool alive_ = false, locked_ = false;
 };
 Sdl2Surface theSurface;
 

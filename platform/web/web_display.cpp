@@ -5,6 +5,9 @@
 #include <emscripten/emscripten.h>
 
 #include <cstring>
+#include <iterator>
+
+#include "platform/buffer_surface.h"
 
 namespace ruvo::platform::web {
 namespace {
@@ -75,63 +78,18 @@ bool ValidSize(int32_t width, int32_t height) {
 alignas(64) uint16_t thePixels[kMaxWidth * kMaxHeight];
 alignas(64) uint32_t theRgba[kMaxWidth * kMaxHeight];
 
-class WebSurface final : public DisplaySurface {
+// The primary surface: a 5-6-5 buffer, drawn into the canvas at each unlock.
+class WebSurface final : public BufferSurface {
   public:
-    void Create(int32_t width, int32_t height) {
-        width_ = width;
-        height_ = height;
-        alive_ = true;
-        locked_ = false;
-        std::memset(thePixels, 0, sizeof thePixels);
-    }
+    WebSurface() : BufferSurface(thePixels, std::size(thePixels)) {}
 
-    Result GetSurfaceDesc(SurfaceDescription *desc) override {
-        if (!alive_ || desc->dwSize != sizeof *desc) return kGenericFailure;
-        Describe(desc);
-        return kOk;
-    }
-
-    Result Lock(SurfaceDescription *desc, uint32_t) override {
-        if (!alive_ || locked_ || desc->dwSize != sizeof *desc) return kGenericFailure;
-        Describe(desc);
-        desc->dwFlags |= kDescLpSurface;
-        desc->lpSurface = thePixels;
-        locked_ = true;
-        return kOk;
-    }
-
-    Result Unlock() override {
-        if (!locked_) return kGenericFailure;
-        locked_ = false;
-        const int32_t n = width_ * height_;
-        ExpandToRgba(thePixels, theRgba, n);
-        return WebPutPixels(theRgba, width_, height_) == 0 ? kOk : kGenericFailure;
-    }
-
-    // A canvas keeps its pixels: there is nothing to bring back.
-    Result Restore() override { return alive_ ? kOk : kGenericFailure; }
-
-    void Release() override { alive_ = locked_ = false; }
+    void Create(int32_t width, int32_t height) { CreateBuffer(width, height, {}); }
 
   private:
-    void Describe(SurfaceDescription *desc) const {
-        desc->dwFlags = kDescCaps | kDescHeight | kDescWidth | kDescPitch | kDescPixelFormat;
-        desc->dwWidth = static_cast<uint32_t>(width_);
-        desc->dwHeight = static_cast<uint32_t>(height_);
-        desc->lPitch = 2 * width_;
-        desc->ddsCaps.dwCaps = kCapsPrimarySurface;
-        PixelFormatDescription &pf = desc->ddpfPixelFormat;
-        pf = {};
-        pf.dwSize = sizeof pf;
-        pf.dwFlags = kPixelFormatRgb;
-        pf.dwRGBBitCount = 16;
-        pf.dwRBitMask = 0xF800;
-        pf.dwGBitMask = 0x07E0;
-        pf.dwBBitMask = 0x001F;
+    Result Show() override {
+        ExpandToRgba(Pixels(), theRgba, Width() * Height());
+        return WebPutPixels(theRgba, Width(), Height()) == 0 ? kOk : kGenericFailure;
     }
-
-    int32_t width_ = 0, height_ = 0;
-    bool alive_ = false, locked_ = false;
 };
 WebSurface theSurface;
 
