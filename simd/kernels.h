@@ -84,14 +84,24 @@ struct RunKernels {
 };
 
 // The rest of a row of a plain sprite: the runs from p up to end drawn from
-// cell index pos of cells until the data ends or the right limit (a cell
-// index) is reached, as the row walker would draw them after its left scan.
-// colours is the table of index runs.
-using RowKernel = void (*)(uint16_t *cells, ptrdiff_t pos, ptrdiff_t right, const uint8_t *p,
-                           const uint8_t *end, const uint16_t *colours);
+// cell index pos until the data ends or the right limit (a cell index) is
+// reached, as the row walker would draw them after its left scan.
+struct PlainRow {
+    ptrdiff_t pos, right;
+    const uint8_t *p, *end;
+};
 
-// Rows with fewer bytes left are drawn run by run: the call and the set-up
-// cost more than the kernel saves there.
+// Draws count rows into cells; colours is the table of index runs. Rows come
+// in batches so that a kernel can walk several rows at once (each run's
+// position depends on the previous run's code byte, so one row alone is a
+// chain of dependent loads) and set up once per batch.
+using RowKernel = void (*)(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                           const uint16_t *colours);
+inline constexpr ptrdiff_t kPlainRowBatch = 16;
+
+// Rows with fewer bytes left are drawn run by run: there the scalar loop,
+// whose branches the predictor learns for sprites drawn again and again,
+// beats the kernel.
 inline constexpr ptrdiff_t kRowKernelMinBytes = 64;
 
 struct SpriteRunKernels {

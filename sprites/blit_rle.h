@@ -110,6 +110,28 @@ const uint16_t *RowColours(const Op &op) {
     }
 }
 
+// Rows left to a row kernel after their left scan, drawn when the batch is
+// full and at the end of the sprite.
+struct RowBatch {
+    RowKernel kernel;
+    uint16_t *cells;
+    const uint16_t *colours;
+    ptrdiff_t count = 0;
+    PlainRow rows[kPlainRowBatch];  // left uninitialised: only the first count are read
+
+    RowBatch(RowKernel k, uint16_t *c, const uint16_t *table)
+        : kernel(k), cells(c), colours(table) {}
+
+    void Add(const PlainRow &row) {
+        rows[count++] = row;
+        if (count == kPlainRowBatch) Flush();
+    }
+    void Flush() {
+        if (count) kernel(cells, rows, count, colours);
+        count = 0;
+    }
+};
+
 template <class Op, class Target>
 PixelSite SiteOf(typename Target::Cell *cell, int32_t x, int32_t y) {
     PixelSite site{};
@@ -218,7 +240,8 @@ inline void DrawRun(const Op &op, const Target &target, const Run &run, ptrdiff_
 // window (data_room) and the left scan's step back all stay inside the row.
 template <RunCoding C, class Op, class Target>
 inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const uint8_t *end,
-                    ptrdiff_t column0, int32_t left, int32_t y, uint16_t low_bits) {
+                    ptrdiff_t column0, int32_t left, int32_t y, uint16_t low_bits,
+                    RowBatch *batch) {
     using K = Coding<C>;
     const ptrdiff_t left_limit = column0 + target.clip.left;
     const ptrdiff_t right_limit = column0 + target.clip.right + 1;
@@ -250,12 +273,9 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             break;
         }
     }
-    if constexpr (OpTraits<Op>::kPlainRows) {
-        const RowKernel row = RowKernelOf<C, Op, Target>(op);
-        if (row && end - p >= kRowKernelMinBytes) {
-            row(target.cells, pos, right_limit, p, end, RowColours(op));
-            return;
-        }
+    if (batch && end - p >= kRowKernelMinBytes) {
+        if (pos < right_limit) batch->Add({pos, right_limit, p, end});
+        return;
     }
     while (pos < right_limit && p < end) {
         const Run run = K::Read(p, end);
@@ -289,6 +309,15 @@ void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const
     if (rows <= 0) return;
 
     const uint16_t low_bits = C == RunCoding::BlendRuns ? Low16(Block().LowBitsMask) : 0;
+    // Plain rows go to the op's row kernel, where its path has one.
+    blit_detail::RowBatch batch(nullptr, nullptr, nullptr);
+    if constexpr (OpTraits<Op>::kPlainRows && std::is_same_v<typename Target::Cell, uint16_t>) {
+        batch.kernel = blit_detail::RowKernelOf<C, Op, Target>(op);
+        batch.cells = target.cells;
+        batch.colours = blit_detail::RowColours(op);
+    }
+    blit_detail::RowBatch *batched = batch.kernel ? &batch : nullptr;
+
     const auto first_row = static_cast<int32_t>(top);
     const int64_t rows_before_wrap = std::clamp<int64_t>(target.wrap_row - top, 0, rows);
     ptrdiff_t column0 = target.origin + ptrdiff_t{first_row} * target.pitch;
@@ -297,10 +326,11 @@ void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const
         const uint8_t *runs = data + 2;
         const uint8_t *end = runs + LoadLE16(data);
         blit_detail::WalkRow<C>(op, target, runs, end, column0, static_cast<int32_t>(left),
-                                first_row + r, low_bits);
+                                first_row + r, low_bits, batched);
         data = end;
         column0 += target.pitch;
     }
+    if (batched) batched->Flush();
 }
 
 }  // namespace ruvo
