@@ -273,7 +273,7 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             break;
         }
     }
-    if (batch && end - p >= kRowKernelMinBytes) {
+    if (batch && end - p >= kRowKernelMinValues * K::kValueBytes) {
         if (pos < right_limit) batch->Add({pos, right_limit, p, end});
         return;
     }
