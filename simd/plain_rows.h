@@ -1,23 +1,21 @@
-// Plain sprite rows in AVX-512 (BW, VL, VBMI, with BMI2): every run of a
-// row drawn by the same few instructions, whatever its class, with no branch
-// on it.
-//
-// A run of up to 32 pixels is one vector (longer ones loop: a second store
-// for every run cost more than the branch on the few longer ones). Its
-// class only selects values: the source is the literal's data or its one
-// value broadcast; the write mask is the run's first n lanes, empty for a
-// skip (a fill of the colour key, or of index 0). Each vector is one masked
-// load (no byte outside the row is read: the masked-off lanes of a load do
-// not fault) and one masked store (no cell past the run is written).
+// Plain sprite rows in AVX-512 (BW, VL, VBMI, with BMI2).
 //
 // A row is a chain: each run's place is known only once the previous run's
 // code byte is loaded. The chain is kept to the load, one address
-// computation and a select (about 7 cycles a run where the bounded reading
-// took 13): the advance is taken as the code says, and only a run that would
-// reach past the row's end leaves the fast loop, for the bounded reading of
-// the row walker (sprites/rle_sprite.h): a literal cut to the whole values
-// left in the row, a fill whose value lies past the row's end ending the
-// row. Every run is cut at the right limit, after which the row ends.
+// computation and a select (about 7 cycles a run, where a reading bounded at
+// every run took 13): the advance is taken as the code says, and only a run
+// that would reach past the row's end leaves the fast loop, for the bounded
+// reading of the row walker (sprites/rle_sprite.h): a literal cut to the
+// whole values left in the row, a fill whose value lies past the row's end
+// ending the row. Every run is cut at the right limit, after which the row
+// ends.
+//
+// A run of up to 32 pixels is one masked store (no cell past the run is
+// written) of a masked load (no byte past the run is read: masked-off lanes
+// do not fault) or of a broadcast fill; longer runs loop. The class is a
+// branch: a choice of values without one (masks and blends, a second store
+// for every run) measured slower, since the predictor learns the runs of
+// sprites drawn again and again.
 //
 // Include only in the AVX-512 unit.
 #pragma once
@@ -33,39 +31,33 @@
 
 namespace ruvo::simd {
 
-// One decoded run, computed without a branch on its class (the compiler
-// turns a choice of values into a branch unless it is written as masks): its
-// pixel count n before the right limit, the mask of its first vector's
-// lanes, whether it is a fill (or a skip), where its data starts and the
-// bytes to the next run.
-struct PlainRun {
+// One run by the bounded reading: its pixel count n before the right limit,
+// whether it is a fill (or a skip), where its data starts and the bytes to
+// the next run. A fill whose value lies past the row's end has n = 0 and
+// takes the rest of the row.
+struct BoundedRun {
     ptrdiff_t n;
-    __mmask32 lanes0;     // lanes 0 .. 31 of the first n
-    __mmask32 fill;       // all ones for a fill or a skip, else 0
-    __mmask32 has_value;  // 1 for a fill whose value lies in the row, else 0
+    bool fill;
     const uint8_t *data;
     ptrdiff_t advance;
 };
 
 template <int kValueBytes>
-inline PlainRun ReadPlainRun(const uint8_t *p, const uint8_t *end, ptrdiff_t room) {
+inline BoundedRun ReadBoundedRun(const uint8_t *p, const uint8_t *end, ptrdiff_t room) {
     const uint32_t code = p[0];
-    const auto fill = static_cast<ptrdiff_t>(0) - static_cast<ptrdiff_t>(code >> 7);  // 0 or -1
     const auto count = static_cast<ptrdiff_t>(code & 0x7F);
     const ptrdiff_t avail = end - (p + 1);
-    const ptrdiff_t whole = avail / kValueBytes;
-    const ptrdiff_t literal = whole < count ? whole : count;
-    const ptrdiff_t has_value = fill & (avail >= kValueBytes ? ptrdiff_t{-1} : 0);
-    const ptrdiff_t counted = (count & has_value) | (literal & ~fill);
-    const ptrdiff_t fill_advance = (has_value & kValueBytes) | (~has_value & avail);
-    PlainRun run;
-    run.n = counted < room ? counted : room;
-    const auto n32 = static_cast<unsigned>(run.n);
-    run.lanes0 = _bzhi_u32(~0u, n32);  // all 32 from n = 32 on
-    run.fill = static_cast<__mmask32>(fill);
-    run.has_value = static_cast<__mmask32>(has_value & (counted != 0));
-    run.data = p + 1;
-    run.advance = 1 + ((fill & fill_advance) | (~fill & literal * kValueBytes));
+    BoundedRun run{0, code >= 0x80, p + 1, 0};
+    if (run.fill) {
+        const bool has_value = avail >= kValueBytes;
+        run.n = has_value ? count : 0;
+        run.advance = 1 + (has_value ? kValueBytes : avail);
+    } else {
+        const ptrdiff_t whole = avail / kValueBytes;
+        run.n = whole < count ? whole : count;
+        run.advance = 1 + run.n * kValueBytes;
+    }
+    if (run.n > room) run.n = room;
     return run;
 }
 
@@ -76,12 +68,12 @@ inline ptrdiff_t RunBytes(uint32_t code) {
     return code < 0x80 ? kValueBytes * static_cast<ptrdiff_t>(code) + 1 : kValueBytes + 1;
 }
 
-// Walks the rows: Fast draws a run that lies whole inside the row from its
-// code byte; Bounded draws a run from the bounded reading. A row goes to the
-// bounded reading from its first run that reaches past its end.
-template <int kValueBytes, class Fast, class Bounded>
-inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Fast &fast,
-                     const Bounded &bounded) {
+// Walks the rows, calling draw(fill, n, data, pos) for every run of n > 0
+// pixels at cell index pos whose data (a literal's values, a fill's value)
+// starts at data. A row goes to the bounded reading from its first run that
+// reaches past its end.
+template <int kValueBytes, class Draw>
+inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Draw &draw) {
     for (ptrdiff_t r = 0; r < count; ++r) {
         ptrdiff_t pos = rows[r].pos;
         const ptrdiff_t right = rows[r].right;
@@ -92,8 +84,8 @@ inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Fast &fast,
             const ptrdiff_t bytes = RunBytes<kValueBytes>(code);
             if (bytes > end - p) [[unlikely]] {
                 while (pos < right && p < end) {
-                    const PlainRun run = ReadPlainRun<kValueBytes>(p, end, right - pos);
-                    bounded(run, pos);
+                    const BoundedRun run = ReadBoundedRun<kValueBytes>(p, end, right - pos);
+                    if (run.n > 0) draw(run.fill, run.n, run.data, pos);
                     pos += run.n;
                     p += run.advance;
                 }
@@ -101,7 +93,7 @@ inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Fast &fast,
             }
             const ptrdiff_t count_ = code & 0x7F;
             const ptrdiff_t n = count_ < right - pos ? count_ : right - pos;
-            fast(code, n, p + 1, pos);
+            if (n > 0) draw(code >= 0x80, n, p + 1, pos);
             pos += n;
             p += bytes;
         }
@@ -113,49 +105,28 @@ inline __mmask32 Lanes(ptrdiff_t n, ptrdiff_t first) {
     return _bzhi_u32(~0u, static_cast<unsigned>(n > first ? n - first : 0));
 }
 
+// colour in n cells from d, 32 to a store.
+inline void FillRun(uint16_t *d, ptrdiff_t n, __m512i colour) {
+    for (ptrdiff_t i = 0; i < n; i += 32) _mm512_mask_storeu_epi16(d + i, Lanes(n, i), colour);
+}
+
 // ColourRuns: literals are the colours, a fill of kColourKey is a skip.
 RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
                                         const uint16_t *) {
-    const __m512i key = _mm512_set1_epi16(static_cast<short>(0xF81F));
-    // n colours at d: the literal's from src, or value where fill is all ones;
-    // written lanes are those of drawn.
-    auto draw = [](uint16_t *d, const uint16_t *src, ptrdiff_t n, __mmask32 fill, __mmask32 drawn,
-                   __m512i value) {
-        const __mmask32 lanes0 = Lanes(n, 0);
-        _mm512_mask_storeu_epi16(
-            d, lanes0 & drawn,
-            _mm512_mask_blend_epi16(fill, _mm512_maskz_loadu_epi16(lanes0 & ~fill, src), value));
-        for (ptrdiff_t i = 32; i < n; i += 32) {  // runs of 33 to 127 pixels
-            const __mmask32 rest = Lanes(n, i);
-            _mm512_mask_storeu_epi16(
-                d + i, rest & drawn,
-                _mm512_mask_blend_epi16(fill, _mm512_maskz_loadu_epi16(rest & ~fill, src + i),
-                                        value));
-        }
-    };
-    WalkRows<2>(
-        rows, count,
-        [&](uint32_t code, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
-            // A fill's value from a scalar load, so that its skip test stays
-            // off the vector unit; a literal may end the row, so it reads a
-            // value of its own.
-            static constexpr uint16_t kNone = 0;
+    WalkRows<2>(rows, count, [&](bool fill, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
+        uint16_t *d = cells + pos;
+        if (fill) {
             uint16_t value;
-            std::memcpy(&value, code >= 0x80 ? data : reinterpret_cast<const uint8_t *>(&kNone),
-                        sizeof value);
-            const __mmask32 fill = code >= 0x80 ? ~0u : 0u;
-            const __mmask32 drawn = ~fill | (value != 0xF81F ? ~0u : 0u);
-            draw(cells + pos, reinterpret_cast<const uint16_t *>(data), n, fill, drawn,
-                 _mm512_set1_epi16(static_cast<short>(value)));
-        },
-        [&](const PlainRun &run, ptrdiff_t pos) {
-            const auto *src = reinterpret_cast<const uint16_t *>(run.data);
-            const __m512i first =
-                _mm512_maskz_loadu_epi16((run.lanes0 & ~run.fill) | run.has_value, src);
-            const __m512i value = _mm512_broadcastw_epi16(_mm512_castsi512_si128(first));
-            draw(cells + pos, src, run.n, run.fill,
-                 _mm512_cmpneq_epi16_mask(value, key) | ~run.fill, value);
-        });
+            std::memcpy(&value, data, sizeof value);
+            if (value != 0xF81F) FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)));
+            return;
+        }
+        const auto *src = reinterpret_cast<const uint16_t *>(data);
+        for (ptrdiff_t i = 0; i < n; i += 32) {
+            const __mmask32 lanes = Lanes(n, i);
+            _mm512_mask_storeu_epi16(d + i, lanes, _mm512_maskz_loadu_epi16(lanes, src + i));
+        }
+    });
 }
 
 // table[idx] for 32 indices 0..255 from the table's eight registers: four
@@ -173,38 +144,25 @@ inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
 }
 
 // IndexRuns: literals are looked up in colours (index 0 drawn), a fill of
-// index 0 is a skip. The table stays in eight registers for the batch.
+// index 0 is a skip. The table stays in eight registers for the batch; a
+// fill looks its one colour up from memory.
 RUVO_ALIGN_STACK inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
                                        const uint16_t *colours) {
     __m512i table[8];
     for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(colours + 32 * k);
-    // n pixels at d: the literal's indices from src, or index where fill is
-    // all ones; written lanes are those of drawn.
-    auto draw = [&](uint16_t *d, const uint8_t *src, ptrdiff_t n, __mmask32 fill, __mmask32 drawn,
-                    __m256i index) {
-        for (ptrdiff_t i = 0; i == 0 || i < n; i += 32) {  // runs of 33 to 127 pixels loop
-            const __mmask32 lanes = Lanes(n, i);
-            const __m256i bytes = _mm256_mask_blend_epi8(
-                fill, _mm256_maskz_loadu_epi8(lanes & ~fill, src + i), index);
-            _mm512_mask_storeu_epi16(d + i, lanes & drawn, LookupIndices(table, bytes));
+    WalkRows<1>(rows, count, [&](bool fill, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
+        uint16_t *d = cells + pos;
+        if (fill) {
+            if (data[0] != 0)
+                FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
+            return;
         }
-    };
-    WalkRows<1>(
-        rows, count,
-        [&](uint32_t code, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
-            static constexpr uint8_t kNone = 0;
-            const uint8_t index = *(code >= 0x80 ? data : &kNone);  // a literal may end the row
-            const __mmask32 fill = code >= 0x80 ? ~0u : 0u;
-            const __mmask32 drawn = ~fill | (index != 0 ? ~0u : 0u);
-            draw(cells + pos, data, n, fill, drawn, _mm256_set1_epi8(static_cast<char>(index)));
-        },
-        [&](const PlainRun &run, ptrdiff_t pos) {
-            const __m256i loaded =
-                _mm256_maskz_loadu_epi8((run.lanes0 & ~run.fill) | run.has_value, run.data);
-            const __m256i index = _mm256_broadcastb_epi8(_mm256_castsi256_si128(loaded));
-            draw(cells + pos, run.data, run.n, run.fill,
-                 _mm256_test_epi8_mask(index, index) | ~run.fill, index);
-        });
+        for (ptrdiff_t i = 0; i < n; i += 32) {
+            const __mmask32 lanes = Lanes(n, i);
+            _mm512_mask_storeu_epi16(
+                d + i, lanes, LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
+        }
+    });
 }
 
 }  // namespace ruvo::simd
