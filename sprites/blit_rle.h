@@ -273,7 +273,8 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             break;
         }
     }
-    if (batch && end - p >= kRowKernelMinValues * K::kValueBytes) {
+    if (batch && end - p >= (C == RunCoding::ColourRuns ? kColourRowKernelMinBytes
+                                                        : kIndexRowKernelMinBytes)) {
         if (pos < right_limit) batch->Add({pos, right_limit, p, end});
         return;
     }
