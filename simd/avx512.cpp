@@ -28,6 +28,7 @@ constexpr SpriteRunKernels SpriteRuns() {
     k.shadow = {};
     k.index_rows = simd::IndexRows;
     k.colour_rows = simd::ColourRows;
+    k.blend_rows = simd::BlendRows;
     return k;
 }
 

@@ -91,22 +91,24 @@ struct PlainRow {
     const uint8_t *p, *end;
 };
 
-// Draws count rows into cells; colours is the table of index runs. Rows come
+// Draws count rows into cells; colours is the table of index runs, low_bits
+// the LowBitsMask of the 50% mix of blended literals. Rows come
 // in batches so that a kernel can walk several rows at once (each run's
 // position depends on the previous run's code byte, so one row alone is a
 // chain of dependent loads) and set up once per batch.
 using RowKernel = void (*)(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                           const uint16_t *colours);
+                           const uint16_t *colours, uint16_t low_bits);
 inline constexpr ptrdiff_t kPlainRowBatch = 16;
 
 // Rows with fewer bytes left are drawn run by run: there the scalar loop,
 // whose branches the predictor learns for sprites drawn again and again,
 // beats the kernel (measured: 16 indices, 32 colours).
-inline constexpr ptrdiff_t kIndexRowKernelMinBytes = 16;
+inline constexpr ptrdiff_t kIndexRowKernelMinBytes = 16;  // index and blend rows
 inline constexpr ptrdiff_t kColourRowKernelMinBytes = 64;
 
 struct SpriteRunKernels {
     RowKernel index_rows, colour_rows;  // d = colours[i]; d = c, key skipped
+    RowKernel blend_rows;               // d = colours[i]; blended d = Mix50(colours[i], d)
     RunKernels<TableArgs> lookup, mix50;
     RunKernels<TestedArgs> tested_lookup, tested_mix50;
     RunKernels<TranslucentArgs> translucent;

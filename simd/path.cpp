@@ -50,6 +50,7 @@ void Overlay(KernelTable &to, const KernelTable &from) {
     const SpriteRunKernels &f = from.sprite_runs;
     if (f.index_rows) t.index_rows = f.index_rows;
     if (f.colour_rows) t.colour_rows = f.colour_rows;
+    if (f.blend_rows) t.blend_rows = f.blend_rows;
     Overlay(t.lookup, f.lookup);
     Overlay(t.mix50, f.mix50);
     Overlay(t.tested_lookup, f.tested_lookup);

@@ -31,48 +31,71 @@
 
 namespace ruvo::simd {
 
-// One run by the bounded reading: its pixel count n before the right limit,
-// whether it is a fill (or a skip), where its data starts and the bytes to
-// the next run. A fill whose value lies past the row's end has n = 0 and
-// takes the rest of the row.
+// What a run does, by its class.
+enum class RunKind { Literal, Blended, Fill, Skip };
+
+// One run by the bounded reading: its kind, its pixel count n before the
+// right limit, where its data starts and the bytes to the next run. A fill
+// whose value lies past the row's end has n = 0 and takes the rest of the
+// row.
 struct BoundedRun {
+    RunKind kind;
     ptrdiff_t n;
-    bool fill;
     const uint8_t *data;
     ptrdiff_t advance;
 };
 
+// IndexRuns (kValueBytes 1) and ColourRuns (2): a literal of 0 to 127 values,
+// or a fill of one value (a skip when the value is index 0 or the colour
+// key, which the kernel tells).
 template <int kValueBytes>
-inline BoundedRun ReadBoundedRun(const uint8_t *p, const uint8_t *end, ptrdiff_t room) {
-    const uint32_t code = p[0];
-    const auto count = static_cast<ptrdiff_t>(code & 0x7F);
-    const ptrdiff_t avail = end - (p + 1);
-    BoundedRun run{0, code >= 0x80, p + 1, 0};
-    if (run.fill) {
-        const bool has_value = avail >= kValueBytes;
-        run.n = has_value ? count : 0;
-        run.advance = 1 + (has_value ? kValueBytes : avail);
-    } else {
-        const ptrdiff_t whole = avail / kValueBytes;
-        run.n = whole < count ? whole : count;
-        run.advance = 1 + run.n * kValueBytes;
+struct TwoClassRuns {
+    static RunKind Kind(uint32_t code) { return code < 0x80 ? RunKind::Literal : RunKind::Fill; }
+    static ptrdiff_t Count(uint32_t code) { return code & 0x7F; }
+    // The bytes a run takes as its code says.
+    static ptrdiff_t Bytes(uint32_t code) {
+        return code < 0x80 ? kValueBytes * static_cast<ptrdiff_t>(code) + 1 : kValueBytes + 1;
     }
-    if (run.n > room) run.n = room;
-    return run;
-}
+    static BoundedRun Bounded(const uint8_t *p, const uint8_t *end) {
+        const uint32_t code = p[0];
+        const ptrdiff_t avail = end - (p + 1);
+        if (code >= 0x80) {
+            if (avail < kValueBytes) return {RunKind::Fill, 0, p + 1, 1 + avail};
+            return {RunKind::Fill, Count(code), p + 1, 1 + kValueBytes};
+        }
+        const ptrdiff_t whole = avail / kValueBytes;
+        const ptrdiff_t n = whole < Count(code) ? whole : Count(code);
+        return {RunKind::Literal, n, p + 1, 1 + n * kValueBytes};
+    }
+};
 
-// The bytes a run takes as its code says: the code byte, then a literal's
-// count values or a fill's one value.
-template <int kValueBytes>
-inline ptrdiff_t RunBytes(uint32_t code) {
-    return code < 0x80 ? kValueBytes * static_cast<ptrdiff_t>(code) + 1 : kValueBytes + 1;
-}
+// BlendRuns: literals, blended literals (one index byte a pixel each), fills
+// of one index byte and skips, by the code's top two bits.
+struct BlendClassRuns {
+    static RunKind Kind(uint32_t code) { return static_cast<RunKind>(code >> 6); }
+    static ptrdiff_t Count(uint32_t code) { return code & 0x3F; }
+    static ptrdiff_t Bytes(uint32_t code) {
+        return code < 0x80 ? static_cast<ptrdiff_t>(code & 0x3F) + 1 : code < 0xC0 ? 2 : 1;
+    }
+    static BoundedRun Bounded(const uint8_t *p, const uint8_t *end) {
+        const uint32_t code = p[0];
+        const ptrdiff_t avail = end - (p + 1);
+        const RunKind kind = Kind(code);
+        if (kind == RunKind::Fill) {
+            if (avail < 1) return {kind, 0, p + 1, 1};
+            return {kind, Count(code), p + 1, 2};
+        }
+        if (kind == RunKind::Skip) return {kind, Count(code), p + 1, 1};
+        const ptrdiff_t n = avail < Count(code) ? avail : Count(code);
+        return {kind, n, p + 1, 1 + n};
+    }
+};
 
-// Walks the rows, calling draw(fill, n, data, pos) for every run of n > 0
+// Walks the rows, calling draw(kind, n, data, pos) for every run of n > 0
 // pixels at cell index pos whose data (a literal's values, a fill's value)
 // starts at data. A row goes to the bounded reading from its first run that
 // reaches past its end.
-template <int kValueBytes, class Draw>
+template <class Runs, class Draw>
 inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Draw &draw) {
     for (ptrdiff_t r = 0; r < count; ++r) {
         ptrdiff_t pos = rows[r].pos;
@@ -81,19 +104,19 @@ inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Draw &draw) {
         const uint8_t *const end = rows[r].end;
         while (pos < right && p < end) {
             const uint32_t code = p[0];
-            const ptrdiff_t bytes = RunBytes<kValueBytes>(code);
+            const ptrdiff_t bytes = Runs::Bytes(code);
             if (bytes > end - p) [[unlikely]] {
                 while (pos < right && p < end) {
-                    const BoundedRun run = ReadBoundedRun<kValueBytes>(p, end, right - pos);
-                    if (run.n > 0) draw(run.fill, run.n, run.data, pos);
+                    BoundedRun run = Runs::Bounded(p, end);
+                    if (run.n > right - pos) run.n = right - pos;
+                    if (run.n > 0) draw(run.kind, run.n, run.data, pos);
                     pos += run.n;
                     p += run.advance;
                 }
                 break;
             }
-            const ptrdiff_t count_ = code & 0x7F;
-            const ptrdiff_t n = count_ < right - pos ? count_ : right - pos;
-            if (n > 0) draw(code >= 0x80, n, p + 1, pos);
+            const ptrdiff_t n = Runs::Count(code) < right - pos ? Runs::Count(code) : right - pos;
+            if (n > 0) draw(Runs::Kind(code), n, p + 1, pos);
             pos += n;
             p += bytes;
         }
@@ -112,21 +135,22 @@ inline void FillRun(uint16_t *d, ptrdiff_t n, __m512i colour) {
 
 // ColourRuns: literals are the colours, a fill of kColourKey is a skip.
 RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                        const uint16_t *) {
-    WalkRows<2>(rows, count, [&](bool fill, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
-        uint16_t *d = cells + pos;
-        if (fill) {
-            uint16_t value;
-            std::memcpy(&value, data, sizeof value);
-            if (value != 0xF81F) FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)));
-            return;
-        }
-        const auto *src = reinterpret_cast<const uint16_t *>(data);
-        for (ptrdiff_t i = 0; i < n; i += 32) {
-            const __mmask32 lanes = Lanes(n, i);
-            _mm512_mask_storeu_epi16(d + i, lanes, _mm512_maskz_loadu_epi16(lanes, src + i));
-        }
-    });
+                                        const uint16_t *, uint16_t) {
+    WalkRows<TwoClassRuns<2>>(
+        rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
+            uint16_t *d = cells + pos;
+            if (kind == RunKind::Fill) {
+                uint16_t value;
+                std::memcpy(&value, data, sizeof value);
+                if (value != 0xF81F) FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)));
+                return;
+            }
+            const auto *src = reinterpret_cast<const uint16_t *>(data);
+            for (ptrdiff_t i = 0; i < n; i += 32) {
+                const __mmask32 lanes = Lanes(n, i);
+                _mm512_mask_storeu_epi16(d + i, lanes, _mm512_maskz_loadu_epi16(lanes, src + i));
+            }
+        });
 }
 
 // table[idx] for 32 indices 0..255 from the table's eight registers: four
@@ -147,22 +171,65 @@ inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
 // index 0 is a skip. The table stays in eight registers for the batch; a
 // fill looks its one colour up from memory.
 RUVO_ALIGN_STACK inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                       const uint16_t *colours) {
+                                       const uint16_t *colours, uint16_t) {
     __m512i table[8];
     for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(colours + 32 * k);
-    WalkRows<1>(rows, count, [&](bool fill, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
-        uint16_t *d = cells + pos;
-        if (fill) {
-            if (data[0] != 0)
-                FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
-            return;
-        }
-        for (ptrdiff_t i = 0; i < n; i += 32) {
-            const __mmask32 lanes = Lanes(n, i);
-            _mm512_mask_storeu_epi16(
-                d + i, lanes, LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
-        }
-    });
+    WalkRows<TwoClassRuns<1>>(
+        rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
+            uint16_t *d = cells + pos;
+            if (kind == RunKind::Fill) {
+                if (data[0] != 0)
+                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
+                return;
+            }
+            for (ptrdiff_t i = 0; i < n; i += 32) {
+                const __mmask32 lanes = Lanes(n, i);
+                _mm512_mask_storeu_epi16(
+                    d + i, lanes, LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
+            }
+        });
+}
+
+// BlendRuns through colours: literals looked up, blended literals mixed 50%
+// with the cells, (s & d) + (((s ^ d) & ~low_bits) >> 1), which is
+// (s + d - ((s ^ d) & low_bits)) >> 1 without a 17th bit; fills of any index
+// drawn, skips left alone.
+RUVO_ALIGN_STACK inline void BlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                       const uint16_t *colours, uint16_t low_bits) {
+    __m512i table[8];
+    for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(colours + 32 * k);
+    const __m512i not_low = _mm512_set1_epi16(static_cast<short>(~low_bits));
+    WalkRows<BlendClassRuns>(
+        rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
+            uint16_t *d = cells + pos;
+            switch (kind) {
+                case RunKind::Fill:
+                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
+                    break;
+                case RunKind::Literal:
+                    for (ptrdiff_t i = 0; i < n; i += 32) {
+                        const __mmask32 lanes = Lanes(n, i);
+                        _mm512_mask_storeu_epi16(
+                            d + i, lanes,
+                            LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
+                    }
+                    break;
+                case RunKind::Blended:
+                    for (ptrdiff_t i = 0; i < n; i += 32) {
+                        const __mmask32 lanes = Lanes(n, i);
+                        const __m512i c =
+                            LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i));
+                        const __m512i old = _mm512_maskz_loadu_epi16(lanes, d + i);
+                        const __m512i half = _mm512_srli_epi16(
+                            _mm512_and_si512(_mm512_xor_si512(c, old), not_low), 1);
+                        _mm512_mask_storeu_epi16(d + i, lanes,
+                                                 _mm512_add_epi16(_mm512_and_si512(c, old), half));
+                    }
+                    break;
+                case RunKind::Skip:
+                    break;
+            }
+        });
 }
 
 }  // namespace ruvo::simd

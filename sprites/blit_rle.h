@@ -96,6 +96,7 @@ RowKernel RowKernelOf(const Op &op) {
         if (op.kernels) {
             if constexpr (C == RunCoding::IndexRuns) return op.kernels->index_rows;
             if constexpr (C == RunCoding::ColourRuns) return op.kernels->colour_rows;
+            if constexpr (C == RunCoding::BlendRuns) return op.kernels->blend_rows;
         }
     }
     return nullptr;
@@ -116,6 +117,7 @@ struct RowBatch {
     RowKernel kernel;
     uint16_t *cells;
     const uint16_t *colours;
+    uint16_t low_bits = 0;
     ptrdiff_t count = 0;
     PlainRow rows[kPlainRowBatch];  // left uninitialised: only the first count are read
 
@@ -127,7 +129,7 @@ struct RowBatch {
         if (count == kPlainRowBatch) Flush();
     }
     void Flush() {
-        if (count) kernel(cells, rows, count, colours);
+        if (count) kernel(cells, rows, count, colours, low_bits);
         count = 0;
     }
 };
@@ -320,6 +322,7 @@ template <RunCoding C, class Op, class Target>
         batch.kernel = blit_detail::RowKernelOf<C, Op, Target>(op);
         batch.cells = target.cells;
         batch.colours = blit_detail::RowColours(op);
+        batch.low_bits = low_bits;
     }
     blit_detail::RowBatch *batched = batch.kernel ? &batch : nullptr;
 

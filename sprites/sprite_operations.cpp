@@ -23,15 +23,19 @@ const SpriteRunKernels *RunKernelsNow() {
     return table.path == SimdPath::Scalar ? nullptr : &table.sprite_runs;
 }
 
+// The 50% mix of blended literals reads LowBitsMask; its kernels take the
+// complement, whatever NotLowBitsMask holds.
+uint16_t MixNotLowBits() { return static_cast<uint16_t>(~Low16(Block().LowBitsMask)); }
+
 PlainLookup PlainWith(const uint16_t *colours) {
-    return {{.colours = colours, .not_low_bits = Low16(Block().NotLowBitsMask)}, RunKernelsNow()};
+    return {{.colours = colours, .not_low_bits = MixNotLowBits()}, RunKernelsNow()};
 }
 
 DepthTested TestedWith(const uint16_t *colours, int32_t depth) {
     return {{.colours = colours,
              .depth_reach = Screen::kDepthReach,
              .key = DepthKey(depth),
-             .not_low_bits = Low16(Block().NotLowBitsMask)},
+             .not_low_bits = MixNotLowBits()},
             RunKernelsNow()};
 }
 

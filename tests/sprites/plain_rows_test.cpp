@@ -73,7 +73,8 @@ class PlainRowsTest : public SpriteTest, public ::testing::WithParamInterface<Ru
     Bytes RandomSprite(uint32_t seed, int32_t rows) {
         std::mt19937 rng(seed);
         const bool colour = GetParam() == RunCoding::ColourRuns;
-        assets::SpriteWriter writer(0, 0, 1024, colour ? 0xA5 : 0xA1);
+        const bool blend = GetParam() == RunCoding::BlendRuns;
+        assets::SpriteWriter writer(0, 0, 1024, colour ? 0xA5 : blend ? 0xA2 : 0xA1);
         auto value = [&] {
             if (rng() % 6 == 0)
                 writer.Bytes(colour ? std::initializer_list<uint8_t>{0x1F, 0xF8}
@@ -86,7 +87,18 @@ class PlainRowsTest : public SpriteTest, public ::testing::WithParamInterface<Ru
         for (int32_t r = 0; r < rows; ++r) {
             writer.Row();
             const int32_t runs = 2 + static_cast<int32_t>(rng() % 12);
-            for (int32_t i = 0; i < runs; ++i) {
+            for (int32_t i = 0; blend && i < runs; ++i) {
+                // Literals, blended literals, fills and skips of 0 to 63.
+                const uint32_t kind = rng() % 4;
+                const auto count = static_cast<uint8_t>(rng() % 64);
+                writer.Code(static_cast<uint8_t>(kind << 6 | count));
+                if (kind < 2) {
+                    for (int32_t k = 0; k < count; ++k) value();
+                } else if (kind == 2) {
+                    value();
+                }
+            }
+            for (int32_t i = 0; !blend && i < runs; ++i) {
                 const uint32_t pick = rng() % 8;
                 const auto count = static_cast<uint8_t>(pick == 0 ? rng() % 128 : rng() % 40);
                 if (pick % 2 == 0) {
@@ -99,7 +111,10 @@ class PlainRowsTest : public SpriteTest, public ::testing::WithParamInterface<Ru
             }
         }
         // The last run of the last row claims more than is left.
-        if (rng() % 2) {
+        if (blend) {
+            writer.Code(
+                static_cast<uint8_t>(rng() % 2 ? 0x7F : 0xBF));  // a blended literal, a fill
+        } else if (rng() % 2) {
             writer.Code(0x7F);
             value();
         } else {
@@ -114,6 +129,8 @@ class PlainRowsTest : public SpriteTest, public ::testing::WithParamInterface<Ru
         FillLayerWithPattern(Layer::Screen, 5);
         if (GetParam() == RunCoding::ColourRuns) {
             op->DrawScreenColourSprite(x, y, sprite);
+        } else if (GetParam() == RunCoding::BlendRuns) {
+            op->DrawScreenBlendSprite(x, y, table, sprite);
         } else {
             op->DrawScreenSprite(x, y, table, sprite);
         }
@@ -126,6 +143,9 @@ TEST_P(PlainRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
     for (SimdPath path : {SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
         if (UseSimdPath(path)) paths.push_back(path);
     }
+    // The 50% mix reads LowBitsMask; NotLowBitsMask, which it does not
+    // read, holds something else here.
+    db->NotLowBitsMask = 0x12345678;
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         // Every third sprite is taller than a batch of rows for the kernel.
         const GuardedCopy sprite(RandomSprite(seed, seed % 3 == 0 ? 40 : 6));
@@ -142,10 +162,12 @@ TEST_P(PlainRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codings, PlainRowsTest,
-                         ::testing::Values(RunCoding::IndexRuns, RunCoding::ColourRuns),
+                         ::testing::Values(RunCoding::IndexRuns, RunCoding::ColourRuns,
+                                           RunCoding::BlendRuns),
                          [](const auto &info) {
-                             return info.param == RunCoding::IndexRuns ? std::string("Index")
-                                                                       : std::string("Colour");
+                             return info.param == RunCoding::IndexRuns    ? std::string("Index")
+                                    : info.param == RunCoding::ColourRuns ? std::string("Colour")
+                                                                          : std::string("Blend");
                          });
 
 }  // namespace
