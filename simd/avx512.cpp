@@ -29,6 +29,8 @@ constexpr SpriteRunKernels SpriteRuns() {
     k.index_rows = simd::IndexRows;
     k.colour_rows = simd::ColourRows;
     k.blend_rows = simd::BlendRows;
+    k.tested_index_rows = simd::TestedIndexRows;
+    k.tested_blend_rows = simd::TestedBlendRows;
     return k;
 }
 

@@ -91,13 +91,20 @@ struct PlainRow {
     const uint8_t *p, *end;
 };
 
-// Draws count rows into cells; colours is the table of index runs, low_bits
-// the LowBitsMask of the 50% mix of blended literals. Rows come
-// in batches so that a kernel can walk several rows at once (each run's
-// position depends on the previous run's code byte, so one row alone is a
-// chain of dependent loads) and set up once per batch.
+// What a row kernel draws with: the colour table of index runs, the
+// LowBitsMask of the 50% mix of blended literals, and for the depth-tested
+// kernels the key and the distance from a cell to its depth cell.
+struct RowArgs {
+    const uint16_t *colours = nullptr;
+    uint16_t low_bits = 0;
+    uint16_t key = 0;
+    ptrdiff_t depth_reach = 0;
+};
+
+// Draws count rows into cells. Rows come in batches so that a kernel sets up
+// once per batch rather than once per row.
 using RowKernel = void (*)(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                           const uint16_t *colours, uint16_t low_bits);
+                           const RowArgs &args);
 inline constexpr ptrdiff_t kPlainRowBatch = 16;
 
 // Rows with fewer bytes left are drawn run by run: there the scalar loop,
@@ -109,6 +116,7 @@ inline constexpr ptrdiff_t kColourRowKernelMinBytes = 64;
 struct SpriteRunKernels {
     RowKernel index_rows, colour_rows;  // d = colours[i]; d = c, key skipped
     RowKernel blend_rows;               // d = colours[i]; blended d = Mix50(colours[i], d)
+    RowKernel tested_index_rows, tested_blend_rows;  // the same where the depth test passes
     RunKernels<TableArgs> lookup, mix50;
     RunKernels<TestedArgs> tested_lookup, tested_mix50;
     RunKernels<TranslucentArgs> translucent;

@@ -51,6 +51,8 @@ void Overlay(KernelTable &to, const KernelTable &from) {
     if (f.index_rows) t.index_rows = f.index_rows;
     if (f.colour_rows) t.colour_rows = f.colour_rows;
     if (f.blend_rows) t.blend_rows = f.blend_rows;
+    if (f.tested_index_rows) t.tested_index_rows = f.tested_index_rows;
+    if (f.tested_blend_rows) t.tested_blend_rows = f.tested_blend_rows;
     Overlay(t.lookup, f.lookup);
     Overlay(t.mix50, f.mix50);
     Overlay(t.tested_lookup, f.tested_lookup);

@@ -128,21 +128,52 @@ inline __mmask32 Lanes(ptrdiff_t n, ptrdiff_t first) {
     return _bzhi_u32(~0u, static_cast<unsigned>(n > first ? n - first : 0));
 }
 
-// colour in n cells from d, 32 to a store.
-inline void FillRun(uint16_t *d, ptrdiff_t n, __m512i colour) {
-    for (ptrdiff_t i = 0; i < n; i += 32) _mm512_mask_storeu_epi16(d + i, Lanes(n, i), colour);
+// Which of a vector's lanes at d are written: all of them, or for the
+// depth-tested kernels those whose depth cell v (with u, the cell to its
+// left) passes, (v << 16 | u) < key * 0x10001. Only the given lanes' depth
+// cells are read, and the one left of the first.
+template <bool kTested>
+struct Gate {
+    __m512i key;
+    ptrdiff_t reach;
+    __mmask32 operator()(const uint16_t *d, __mmask32 lanes) const {
+        if constexpr (!kTested) {
+            return lanes;
+        } else {
+            const uint16_t *z = d + reach;
+            const __m512i v = _mm512_maskz_loadu_epi16(lanes, z);
+            const __m512i u = _mm512_maskz_loadu_epi16(lanes, z - 1);
+            return lanes & (_mm512_cmplt_epu16_mask(v, key) |
+                            (_mm512_cmpeq_epi16_mask(v, key) & _mm512_cmplt_epu16_mask(u, key)));
+        }
+    }
+};
+
+template <bool kTested>
+Gate<kTested> GateOf(const RowArgs &args) {
+    return {_mm512_set1_epi16(static_cast<short>(args.key)), args.depth_reach};
+}
+
+// colour in the gated cells of n from d, 32 to a store.
+template <bool kTested>
+inline void FillRun(uint16_t *d, ptrdiff_t n, __m512i colour, const Gate<kTested> &gate) {
+    for (ptrdiff_t i = 0; i < n; i += 32) {
+        _mm512_mask_storeu_epi16(d + i, gate(d + i, Lanes(n, i)), colour);
+    }
 }
 
 // ColourRuns: literals are the colours, a fill of kColourKey is a skip.
 RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                        const uint16_t *, uint16_t) {
+                                        const RowArgs &) {
+    const Gate<false> all{};
     WalkRows<TwoClassRuns<2>>(
         rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
             uint16_t *d = cells + pos;
             if (kind == RunKind::Fill) {
                 uint16_t value;
                 std::memcpy(&value, data, sizeof value);
-                if (value != 0xF81F) FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)));
+                if (value != 0xF81F)
+                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)), all);
                 return;
             }
             const auto *src = reinterpret_cast<const uint16_t *>(data);
@@ -167,69 +198,95 @@ inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
                                    _mm512_mask_blend_epi16(bit6, c, e));
 }
 
+// The table's 256 colours in eight registers, for the batch.
+struct ColourTable {
+    __m512i regs[8];
+    explicit ColourTable(const uint16_t *colours) {
+        for (int k = 0; k < 8; ++k) regs[k] = _mm512_loadu_si512(colours + 32 * k);
+    }
+};
+
+// A literal's n indices at data looked up into the gated cells from d; with
+// kMix, mixed 50% with what they hold: (s & d) + (((s ^ d) & not_low) >> 1),
+// which is (s + d - ((s ^ d) & low_bits)) >> 1 without a 17th bit.
+template <bool kMix, bool kTested>
+inline void LookupRun(uint16_t *d, ptrdiff_t n, const uint8_t *data, const ColourTable &table,
+                      const Gate<kTested> &gate, __m512i not_low) {
+    for (ptrdiff_t i = 0; i < n; i += 32) {
+        const __mmask32 lanes = Lanes(n, i);
+        __m512i c = LookupIndices(table.regs, _mm256_maskz_loadu_epi8(lanes, data + i));
+        if constexpr (kMix) {
+            const __m512i old = _mm512_maskz_loadu_epi16(lanes, d + i);
+            const __m512i half =
+                _mm512_srli_epi16(_mm512_and_si512(_mm512_xor_si512(c, old), not_low), 1);
+            c = _mm512_add_epi16(_mm512_and_si512(c, old), half);
+        }
+        _mm512_mask_storeu_epi16(d + i, gate(d + i, lanes), c);
+    }
+}
+
 // IndexRuns: literals are looked up in colours (index 0 drawn), a fill of
-// index 0 is a skip. The table stays in eight registers for the batch; a
-// fill looks its one colour up from memory.
-RUVO_ALIGN_STACK inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                       const uint16_t *colours, uint16_t) {
-    __m512i table[8];
-    for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(colours + 32 * k);
+// index 0 is a skip; a fill looks its one colour up from memory.
+template <bool kTested>
+RUVO_ALIGN_STACK inline void IndexRowsOf(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                         const RowArgs &args) {
+    const ColourTable table(args.colours);
+    const Gate<kTested> gate = GateOf<kTested>(args);
     WalkRows<TwoClassRuns<1>>(
         rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
             uint16_t *d = cells + pos;
             if (kind == RunKind::Fill) {
-                if (data[0] != 0)
-                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
+                if (data[0] != 0) {
+                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])),
+                            gate);
+                }
                 return;
             }
-            for (ptrdiff_t i = 0; i < n; i += 32) {
-                const __mmask32 lanes = Lanes(n, i);
-                _mm512_mask_storeu_epi16(
-                    d + i, lanes, LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
-            }
+            LookupRun<false>(d, n, data, table, gate, __m512i{});
         });
 }
 
 // BlendRuns through colours: literals looked up, blended literals mixed 50%
-// with the cells, (s & d) + (((s ^ d) & ~low_bits) >> 1), which is
-// (s + d - ((s ^ d) & low_bits)) >> 1 without a 17th bit; fills of any index
-// drawn, skips left alone.
-RUVO_ALIGN_STACK inline void BlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                       const uint16_t *colours, uint16_t low_bits) {
-    __m512i table[8];
-    for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(colours + 32 * k);
-    const __m512i not_low = _mm512_set1_epi16(static_cast<short>(~low_bits));
+// with the cells, fills of any index drawn, skips left alone.
+template <bool kTested>
+RUVO_ALIGN_STACK inline void BlendRowsOf(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                         const RowArgs &args) {
+    const ColourTable table(args.colours);
+    const Gate<kTested> gate = GateOf<kTested>(args);
+    const __m512i not_low = _mm512_set1_epi16(static_cast<short>(~args.low_bits));
     WalkRows<BlendClassRuns>(
         rows, count, [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos) {
             uint16_t *d = cells + pos;
             switch (kind) {
                 case RunKind::Fill:
-                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(colours[data[0]])));
+                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])),
+                            gate);
                     break;
                 case RunKind::Literal:
-                    for (ptrdiff_t i = 0; i < n; i += 32) {
-                        const __mmask32 lanes = Lanes(n, i);
-                        _mm512_mask_storeu_epi16(
-                            d + i, lanes,
-                            LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i)));
-                    }
+                    LookupRun<false>(d, n, data, table, gate, not_low);
                     break;
                 case RunKind::Blended:
-                    for (ptrdiff_t i = 0; i < n; i += 32) {
-                        const __mmask32 lanes = Lanes(n, i);
-                        const __m512i c =
-                            LookupIndices(table, _mm256_maskz_loadu_epi8(lanes, data + i));
-                        const __m512i old = _mm512_maskz_loadu_epi16(lanes, d + i);
-                        const __m512i half = _mm512_srli_epi16(
-                            _mm512_and_si512(_mm512_xor_si512(c, old), not_low), 1);
-                        _mm512_mask_storeu_epi16(d + i, lanes,
-                                                 _mm512_add_epi16(_mm512_and_si512(c, old), half));
-                    }
+                    LookupRun<true>(d, n, data, table, gate, not_low);
                     break;
                 case RunKind::Skip:
                     break;
             }
         });
+}
+
+inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count, const RowArgs &args) {
+    IndexRowsOf<false>(cells, rows, count, args);
+}
+inline void TestedIndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                            const RowArgs &args) {
+    IndexRowsOf<true>(cells, rows, count, args);
+}
+inline void BlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count, const RowArgs &args) {
+    BlendRowsOf<false>(cells, rows, count, args);
+}
+inline void TestedBlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                            const RowArgs &args) {
+    BlendRowsOf<true>(cells, rows, count, args);
 }
 
 }  // namespace ruvo::simd

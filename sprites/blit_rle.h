@@ -64,6 +64,9 @@ struct OpTraits {
     // Plain rows of index or colour runs may go whole to op.kernels' row
     // kernel (with op.args.colours, where the op has them).
     static constexpr bool kPlainRows = requires { requires Op::kPlainRows; };
+    // The same for depth-tested rows, with op.args' key and depth reach.
+    static constexpr bool kTestedRows = requires { requires Op::kTestedRows; };
+    static constexpr bool kRowKernels = kPlainRows || kTestedRows;
 };
 
 enum class LayerId { Screen, Back };
@@ -92,44 +95,50 @@ namespace blit_detail {
 // The row kernel of the op's path for coding C, or null.
 template <RunCoding C, class Op, class Target>
 RowKernel RowKernelOf(const Op &op) {
-    if constexpr (OpTraits<Op>::kPlainRows && std::is_same_v<typename Target::Cell, uint16_t>) {
+    if constexpr (OpTraits<Op>::kRowKernels && std::is_same_v<typename Target::Cell, uint16_t>) {
         if (op.kernels) {
-            if constexpr (C == RunCoding::IndexRuns) return op.kernels->index_rows;
-            if constexpr (C == RunCoding::ColourRuns) return op.kernels->colour_rows;
-            if constexpr (C == RunCoding::BlendRuns) return op.kernels->blend_rows;
+            if constexpr (OpTraits<Op>::kTestedRows) {
+                if constexpr (C == RunCoding::IndexRuns) return op.kernels->tested_index_rows;
+                if constexpr (C == RunCoding::BlendRuns) return op.kernels->tested_blend_rows;
+            } else {
+                if constexpr (C == RunCoding::IndexRuns) return op.kernels->index_rows;
+                if constexpr (C == RunCoding::ColourRuns) return op.kernels->colour_rows;
+                if constexpr (C == RunCoding::BlendRuns) return op.kernels->blend_rows;
+            }
         }
     }
     return nullptr;
 }
 
 template <class Op>
-const uint16_t *RowColours(const Op &op) {
-    if constexpr (requires { op.args.colours; }) {
-        return op.args.colours;
-    } else {
-        return nullptr;
+RowArgs RowArgsOf(const Op &op, uint16_t low_bits) {
+    RowArgs args;
+    args.low_bits = low_bits;
+    if constexpr (requires { op.args.colours; }) args.colours = op.args.colours;
+    if constexpr (OpTraits<Op>::kTestedRows) {
+        args.key = op.args.key;
+        args.depth_reach = op.args.depth_reach;
     }
+    return args;
 }
 
 // Rows left to a row kernel after their left scan, drawn when the batch is
 // full and at the end of the sprite.
 struct RowBatch {
-    RowKernel kernel;
-    uint16_t *cells;
-    const uint16_t *colours;
-    uint16_t low_bits = 0;
+    RowKernel kernel = nullptr;
+    uint16_t *cells = nullptr;
+    RowArgs args;
     ptrdiff_t count = 0;
     PlainRow rows[kPlainRowBatch];  // left uninitialised: only the first count are read
 
-    RowBatch(RowKernel k, uint16_t *c, const uint16_t *table)
-        : kernel(k), cells(c), colours(table) {}
+    RowBatch() {}  // NOLINT(modernize-use-equals-default): keeps rows uninitialised
 
     void Add(const PlainRow &row) {
         rows[count++] = row;
         if (count == kPlainRowBatch) Flush();
     }
     void Flush() {
-        if (count) kernel(cells, rows, count, colours, low_bits);
+        if (count) kernel(cells, rows, count, args);
         count = 0;
     }
 };
@@ -317,12 +326,11 @@ template <RunCoding C, class Op, class Target>
 
     const uint16_t low_bits = C == RunCoding::BlendRuns ? Low16(Block().LowBitsMask) : 0;
     // Plain rows go to the op's row kernel, where its path has one.
-    blit_detail::RowBatch batch(nullptr, nullptr, nullptr);
-    if constexpr (OpTraits<Op>::kPlainRows && std::is_same_v<typename Target::Cell, uint16_t>) {
+    blit_detail::RowBatch batch;
+    if constexpr (OpTraits<Op>::kRowKernels && std::is_same_v<typename Target::Cell, uint16_t>) {
         batch.kernel = blit_detail::RowKernelOf<C, Op, Target>(op);
         batch.cells = target.cells;
-        batch.colours = blit_detail::RowColours(op);
-        batch.low_bits = low_bits;
+        batch.args = blit_detail::RowArgsOf(op, low_bits);
     }
     blit_detail::RowBatch *batched = batch.kernel ? &batch : nullptr;
 

@@ -131,6 +131,7 @@ struct StampReplacing {
 // Depth-tested: d = c where the depth test passes.
 struct DepthTested {
     static constexpr bool kUsesDepth = true;
+    static constexpr bool kTestedRows = true;
     static constexpr auto kLiteralKernel = &SpriteRunKernels::tested_lookup;
     static constexpr auto kBlendKernel = &SpriteRunKernels::tested_mix50;
     TestedArgs args;
