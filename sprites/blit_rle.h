@@ -129,9 +129,7 @@ struct RowBatch {
     uint16_t *cells = nullptr;
     RowArgs args;
     ptrdiff_t count = 0;
-    PlainRow rows[kPlainRowBatch];  // left uninitialised: only the first count are read
-
-    RowBatch() {}  // NOLINT(modernize-use-equals-default): keeps rows uninitialised
+    PlainRow rows[kPlainRowBatch];  // left uninitialised (declare without {}): only count are read
 
     void Add(const PlainRow &row) {
         rows[count++] = row;
