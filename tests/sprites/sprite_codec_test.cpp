@@ -125,7 +125,7 @@ TEST(SpriteCodecTest, EncodeSmall_IsNeverLargerThanFast) {
     std::mt19937 rng(12);
     for (RunCoding coding : {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns}) {
         for (int n = 0; n < 20; ++n) {
-            SpriteImage image(1 + rng() % 200, 1 + rng() % 8);
+            SpriteImage image(int32_t(1 + rng() % 200), int32_t(1 + rng() % 8));
             uint16_t value = 1;
             for (size_t i = 0; i < image.values.size(); ++i) {
                 if (rng() % 6 == 0) value = uint16_t(1 + rng() % 255);
