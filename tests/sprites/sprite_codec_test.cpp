@@ -77,21 +77,27 @@ TEST(SpriteCodecTest, EncodeFast_FoldsShortRepeatsIntoLiterals) {
     }
 }
 
-// A repeat of the fast length between literals is a fill; one value shorter
-// it is folded, in every coding with fills.
+// A repeat of the fast length between literals is a fill, one value shorter
+// it is folded; at the end of its stretch (here the row's) from half that.
 TEST(SpriteCodecTest, EncodeFast_FillsFromTheBreakEvenLength) {
     for (RunCoding coding : {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns}) {
-        const int32_t length = assets::MinFillLength(coding, assets::Fills::Fast);
-        ASSERT_GT(length, 3);
-        for (int32_t n : {length - 1, length}) {
-            SpriteImage image(n + 2, 1);
-            image.Set(0, 0, 1);
-            for (int32_t x = 1; x <= n; ++x) image.Set(x, 0, 9);
-            image.Set(n + 1, 0, 2);
-            const std::string runs =
-                assets::DescribeRuns(assets::EncodeSprite(image, coding), coding);
-            const bool fill = runs.find("fill") != std::string::npos;
-            EXPECT_EQ(fill, n == length) << runs;
+        const assets::FillLengths lengths = assets::MinFillLengths(coding, assets::Fills::Fast);
+        ASSERT_GT(lengths.beside_literal, 3);
+        ASSERT_LT(lengths.beside_literal, lengths.between_literals);
+        for (bool both : {true, false}) {
+            const int32_t length = both ? lengths.between_literals : lengths.beside_literal;
+            for (int32_t n : {length - 1, length}) {
+                // [1] 9 x n, 2: the literal before the repeat only when both.
+                const int32_t first = both ? 1 : 0;
+                SpriteImage image(first + n + 1, 1);
+                image.Set(0, 0, 1);
+                for (int32_t x = first; x < first + n; ++x) image.Set(x, 0, 9);
+                image.Set(first + n, 0, 2);
+                const Bytes sprite = assets::EncodeSprite(image, coding);
+                const std::string runs = assets::DescribeRuns(sprite, coding);
+                EXPECT_EQ(runs.find("fill") != std::string::npos, n == length) << runs;
+                EXPECT_EQ(assets::DecodeSprite(sprite, coding), image);
+            }
         }
     }
 }

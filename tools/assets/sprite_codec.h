@@ -50,20 +50,27 @@ SpriteImage ImageFromValues(int32_t width, int32_t height, const std::vector<uin
 
 // Which repeats of equal values the encoder writes as fills.
 enum class Fills : uint8_t {
-    // For drawing speed (the default): a repeat becomes a fill when it is at
-    // least MinFillLength() values long (32 in IndexRuns, 16 in BlendRuns, 128
-    // in ColourRuns), or when it is a whole opaque stretch (between skips,
-    // blended pixels and the row's ends); shorter repeats join the literal
-    // around them, since a run costs the blitters about as much as a few
-    // dozen literal pixels. Larger files: 18% (blend) to 48% (colour) more
-    // bytes on the benchmark workload.
+    // For drawing speed (the default): a repeat between other pixels of its
+    // opaque stretch becomes a fill from 32 values in IndexRuns, 16 in
+    // BlendRuns, 128 in ColourRuns; one at either end of its stretch (beside
+    // a skip, a blended pixel or the row's end) from half that; a repeat that
+    // is the whole stretch always. Shorter repeats join the literal around
+    // them, since a run costs the blitters about as much as a few dozen
+    // literal pixels. Larger files: 18% (blend) to 48% (colour) more bytes on
+    // the benchmark workload.
     Fast,
     // For the smallest file: every repeat of three or more values.
     Small,
 };
 
-// The shortest repeat written as a fill where a literal could carry it.
-int32_t MinFillLength(RunCoding coding, Fills fills);
+// The shortest repeat written as a fill with other pixels of its opaque
+// stretch on both sides (where folding it into a literal saves two runs) and
+// on one side only (one run); 3 or more, larger than any row for none.
+struct FillLengths {
+    int32_t between_literals;
+    int32_t beside_literal;
+};
+FillLengths MinFillLengths(RunCoding coding, Fills fills);
 
 // Encodes the image: skips for transparency (trailing transparency is left
 // out), fills for repeats as fills chooses, literals otherwise, blended
@@ -74,10 +81,8 @@ int32_t MinFillLength(RunCoding coding, Fills fills);
 std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding,
                                   Fills fills = Fills::Fast);
 
-// The same with the shortest fill beside literals given (3 or more; larger
-// than any row for none): for measuring where fills pay.
-std::vector<uint8_t> EncodeSpriteWithMinFill(const SpriteImage &image, RunCoding coding,
-                                             int32_t min_fill);
+// The same with the lengths given: for measuring where fills pay.
+std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding, FillLengths lengths);
 
 // Decodes a sprite into an image of its declared width and row count. Pixels
 // that runs put past the declared width are dropped. Runs are read as the

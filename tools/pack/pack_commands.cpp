@@ -69,7 +69,8 @@ constexpr CommandHelp kHelp[] = {
      "                     DrawSpriteToSurface); only with --coding index\n"
      "  --fills fast|small fast (default): a repeated colour becomes a fill run only where\n"
      "                     that draws faster than literal pixels: 32 or more (index), 16\n"
-     "                     (blend), 128 (colour), or alone between transparent pixels;\n"
+     "                     (blend), 128 (colour) inside a span of drawn pixels, half that\n"
+     "                     at either end of one, any repeat that is a whole span;\n"
      "                     small: every repeat of 3 or more, the smallest file\n"
      "Without --palette the image's own colours make the palette; more than 256 is an error.\n"
      "Kind byte: 0xA1 index and colour, 0xA2 blend, 0xA3 mask. Images up to 16777216 pixels.\n"},
