@@ -192,12 +192,12 @@ TEST(SpriteCodecTest, DecodeOfEncode_GivesTheImageBack) {
     for (RunCoding coding :
          {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
         for (int n = 0; n < 40; ++n) {
-            SpriteImage image(1 + rng() % 300, rng() % 20);
+            SpriteImage image(int32_t(1 + rng() % 300), int32_t(rng() % 20));
             image.x_offset = int(rng() % 100) - 50;
             uint16_t value = 1;
             for (size_t i = 0; i < image.values.size(); ++i) {
                 if (rng() % 4 == 0) value = uint16_t(rng());  // runs of equal values
-                const int pick = rng() % 8;
+                const int pick = int(rng() % 8);
                 if (pick < 3) continue;  // transparent
                 const bool blend = coding == RunCoding::BlendRuns && pick == 3;
                 uint16_t v = coding == RunCoding::ColourRuns ? value : value & 0xFF;
