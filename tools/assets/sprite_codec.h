@@ -56,7 +56,7 @@ enum class Fills : uint8_t {
     // a skip, a blended pixel or the row's end) from half that; a repeat that
     // is the whole stretch always. Shorter repeats join the literal around
     // them, since a run costs the blitters about as much as a few dozen
-    // literal pixels. Larger files: 18% (blend) to 48% (colour) more bytes on
+    // literal pixels. Larger files: 9% (blend) to 48% (colour) more bytes on
     // the benchmark workload.
     Fast,
     // For the smallest file: every repeat of three or more values.
