@@ -3,10 +3,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
+#include <string>
 
 #include "bench/comparisons.h"
+#include "bench/fill_length_bench.h"
+#include "simd/kernels.h"
 
 namespace ruvo::bench {
 namespace {
@@ -89,6 +93,31 @@ const std::vector<Comparison> &Comparisons() { return Registry(); }
 }  // namespace ruvo::bench
 
 int main(int argc, char **argv) {
+    // Our own options, taken out before the benchmark library reads the rest:
+    // --fill_sweep adds the sweep of fill lengths (minutes; filter it with
+    // --benchmark_filter=Fill); --simd_path=avx2 (sse2, scalar) draws on that
+    // path instead of the widest the CPU has.
+    for (int i = 1; i < argc;) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--fill_sweep") == 0) {
+            ruvo::bench::RegisterFillLengthSweep();
+        } else if (std::strncmp(arg, "--simd_path=", 12) == 0) {
+            const std::string name = arg + 12;
+            const ruvo::SimdPath path = name == "avx2"     ? ruvo::SimdPath::Avx2
+                                        : name == "sse2"   ? ruvo::SimdPath::Sse2
+                                        : name == "scalar" ? ruvo::SimdPath::Scalar
+                                                           : ruvo::SimdPath::Fastest;
+            if (path == ruvo::SimdPath::Fastest || !ruvo::UseSimdPath(path)) {
+                std::fprintf(stderr, "--simd_path: %s is not a path this CPU runs\n", arg + 12);
+                return 1;
+            }
+        } else {
+            ++i;
+            continue;
+        }
+        for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+        --argc;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ruvo::bench::RecordingReporter reporter;

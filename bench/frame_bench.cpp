@@ -52,7 +52,7 @@ const std::vector<std::vector<uint8_t>> &HalfLightSprites() {
             for (size_t i = 0; i < s.indices.size(); ++i) {
                 if (s.indices[i]) image.Set(int32_t(i % s.width), int32_t(i / s.width), 16);
             }
-            out.push_back(assets::EncodeSprite(image, RunCoding::IndexRuns));
+            out.push_back(assets::EncodeSprite(image, RunCoding::IndexRuns, assets::Fills::Small));
         }
         return out;
     }();

@@ -14,7 +14,10 @@ namespace ruvo::bench {
 // the small one, the dot (FirstOf() gives where each starts). Null
 // when the library cannot start.
 inline peers::Peer *LoadedPeer(const std::string &name) {
-    static std::map<std::string, std::unique_ptr<peers::Peer>> made;
+    // Never destroyed: Allegro shuts down in its own exit handler, which runs
+    // before a static's destructor, and freeing its bitmaps after that crashed
+    // the benchmark at exit.
+    static auto &made = *new std::map<std::string, std::unique_ptr<peers::Peer>>;
     auto found = made.find(name);
     if (found != made.end()) return found->second.get();
     std::unique_ptr<peers::Peer> peer = name == "SDL2" ? peers::MakeSdl2() : peers::MakeAllegro4();

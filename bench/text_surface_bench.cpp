@@ -40,7 +40,8 @@ const BenchFont &TheFont() {
             shape.height = 14;
             shape.transparent_share = 0.35;
             font.images[c] = assets::SyntheticImage(shape, rng());
-            const auto sprite = assets::EncodeSprite(font.images[c], RunCoding::IndexRuns);
+            const auto sprite =
+                assets::EncodeSprite(font.images[c], RunCoding::IndexRuns, assets::Fills::Small);
             tables.GlyphOffset[c] = static_cast<uint32_t>(bytes.size());
             tables.Advance[c][0] = static_cast<uint8_t>(shape.width + 1);
             bytes.insert(bytes.end(), sprite.begin(), sprite.end());

@@ -30,8 +30,8 @@ struct EncodeCase {
     Bytes want;
 };
 
-// Fills for three or more equal values, skips for transparency, literals
-// otherwise; trailing transparency is left out.
+// For the smallest file: fills for three or more equal values, skips for
+// transparency, literals otherwise; trailing transparency is left out.
 // clang-format off
 const EncodeCase kEncodeCases[] = {
     {RunCoding::BlendRuns,  "..cccab", {0xC2, 0x83, 3, 0x02, 1, 2}},
@@ -49,8 +49,102 @@ const EncodeCase kEncodeCases[] = {
 
 TEST(SpriteCodecTest, Encode_ChoosesRunsByteForByte) {
     for (const EncodeCase &c : kEncodeCases) {
-        EXPECT_EQ(RowRuns(PictureSprite({c.picture}, c.coding)), c.want)
-            << c.picture << " coding " << int(c.coding);
+        const Bytes sprite =
+            assets::EncodeSprite(Picture({c.picture}, c.coding), c.coding, assets::Fills::Small);
+        EXPECT_EQ(RowRuns(sprite), c.want) << c.picture << " coding " << int(c.coding);
+    }
+}
+
+// For drawing speed: a short repeat joins the literal beside it, and stays a
+// fill where it is a whole opaque stretch (between skips, blended pixels and
+// the row's ends), since no literal could carry it without another run.
+// clang-format off
+const EncodeCase kFastCases[] = {
+    {RunCoding::BlendRuns,  "..cccab", {0xC2, 0x05, 3, 3, 3, 1, 2}},
+    {RunCoding::IndexRuns,  "abccc",   {0x05, 1, 2, 3, 3, 3}},
+    {RunCoding::IndexRuns,  "cccddd",  {0x06, 3, 3, 3, 4, 4, 4}},    // two fills would be two runs
+    {RunCoding::IndexRuns,  "a.ccc.b", {0x01, 1, 0x81, 0, 0x83, 3, 0x81, 0, 0x01, 2}},
+    {RunCoding::BlendRuns,  "AcccB",   {0x41, 1, 0x83, 3, 0x41, 2}}, // blended pixels end a stretch
+    {RunCoding::ColourRuns, "accc",    {0x04, 0x01, 0x40, 0x03, 0x40, 0x03, 0x40, 0x03, 0x40}},
+    {RunCoding::MaskRuns,   "abc..d",  {0x03, 0x82, 0x01}},
+};
+// clang-format on
+
+TEST(SpriteCodecTest, EncodeFast_FoldsShortRepeatsIntoLiterals) {
+    for (const EncodeCase &c : kFastCases) {
+        const Bytes sprite = assets::EncodeSprite(Picture({c.picture}, c.coding), c.coding);
+        EXPECT_EQ(RowRuns(sprite), c.want) << c.picture << " coding " << int(c.coding);
+    }
+}
+
+// A repeat of the fast length between literals is a fill, one value shorter
+// it is folded; at the end of its stretch (here the row's) from half that.
+TEST(SpriteCodecTest, EncodeFast_FillsFromTheBreakEvenLength) {
+    for (RunCoding coding : {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns}) {
+        const assets::FillLengths lengths = assets::MinFillLengths(coding, assets::Fills::Fast);
+        ASSERT_GT(lengths.beside_literal, 3);
+        ASSERT_LT(lengths.beside_literal, lengths.between_literals);
+        for (bool both : {true, false}) {
+            const int32_t length = both ? lengths.between_literals : lengths.beside_literal;
+            for (int32_t n : {length - 1, length}) {
+                // [1] 9 x n, 2: the literal before the repeat only when both.
+                const int32_t first = both ? 1 : 0;
+                SpriteImage image(first + n + 1, 1);
+                image.Set(0, 0, 1);
+                for (int32_t x = first; x < first + n; ++x) image.Set(x, 0, 9);
+                image.Set(first + n, 0, 2);
+                const Bytes sprite = assets::EncodeSprite(image, coding);
+                const std::string runs = assets::DescribeRuns(sprite, coding);
+                EXPECT_EQ(runs.find("fill") != std::string::npos, n == length) << runs;
+                EXPECT_EQ(assets::DecodeSprite(sprite, coding), image);
+            }
+        }
+    }
+}
+
+// Folding never makes a run longer than its code holds: literals split at 127
+// (63 in BlendRuns) wherever the folded repeats fall.
+TEST(SpriteCodecTest, EncodeFast_SplitsFoldedLiteralsAtTheLargestCount) {
+    SpriteImage image(300, 1);
+    for (int32_t x = 0; x < 300; ++x) image.Set(x, 0, uint16_t(1 + (x / 5) % 2 * 7 + x % 2));
+    for (int32_t x = 120; x < 130; ++x) image.Set(x, 0, 200);  // a short repeat across 127
+    for (RunCoding coding : {RunCoding::IndexRuns, RunCoding::BlendRuns}) {
+        const Bytes sprite = assets::EncodeSprite(image, coding);
+        const int32_t most = coding == RunCoding::IndexRuns ? 127 : 63;
+        const std::string runs = assets::DescribeRuns(sprite, coding);
+        EXPECT_EQ(runs.find("fill"), std::string::npos) << runs;
+        // Literal codes only, each of the largest count but the last.
+        size_t at = 11;
+        for (int32_t left = 300; left > 0; left -= most) {
+            ASSERT_LT(at, sprite.size());
+            EXPECT_EQ(sprite[at], std::min(left, most)) << runs;
+            at += 1 + std::min(left, most);
+        }
+        EXPECT_EQ(at, sprite.size());
+        EXPECT_EQ(assets::DecodeSprite(sprite, coding), image);
+    }
+}
+
+// Small writes every repeat of three as a fill and is never larger; both
+// decode to the same picture.
+TEST(SpriteCodecTest, EncodeSmall_IsNeverLargerThanFast) {
+    std::mt19937 rng(12);
+    for (RunCoding coding : {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns}) {
+        for (int n = 0; n < 20; ++n) {
+            SpriteImage image(int32_t(1 + rng() % 200), int32_t(1 + rng() % 8));
+            uint16_t value = 1;
+            for (size_t i = 0; i < image.values.size(); ++i) {
+                if (rng() % 6 == 0) value = uint16_t(1 + rng() % 255);
+                if (rng() % 10 == 0) continue;
+                image.values[i] = value;
+                image.cover[i] = Cover::Opaque;
+            }
+            const Bytes small = assets::EncodeSprite(image, coding, assets::Fills::Small);
+            const Bytes fast = assets::EncodeSprite(image, coding, assets::Fills::Fast);
+            EXPECT_LE(small.size(), fast.size());
+            EXPECT_EQ(assets::DecodeSprite(small, coding), assets::DecodeSprite(fast, coding));
+            EXPECT_EQ(assets::DecodeSprite(fast, coding), image);
+        }
     }
 }
 
@@ -98,12 +192,12 @@ TEST(SpriteCodecTest, DecodeOfEncode_GivesTheImageBack) {
     for (RunCoding coding :
          {RunCoding::BlendRuns, RunCoding::IndexRuns, RunCoding::ColourRuns, RunCoding::MaskRuns}) {
         for (int n = 0; n < 40; ++n) {
-            SpriteImage image(1 + rng() % 300, rng() % 20);
+            SpriteImage image(int32_t(1 + rng() % 300), int32_t(rng() % 20));
             image.x_offset = int(rng() % 100) - 50;
             uint16_t value = 1;
             for (size_t i = 0; i < image.values.size(); ++i) {
                 if (rng() % 4 == 0) value = uint16_t(rng());  // runs of equal values
-                const int pick = rng() % 8;
+                const int pick = int(rng() % 8);
                 if (pick < 3) continue;  // transparent
                 const bool blend = coding == RunCoding::BlendRuns && pick == 3;
                 uint16_t v = coding == RunCoding::ColourRuns ? value : value & 0xFF;
@@ -111,9 +205,11 @@ TEST(SpriteCodecTest, DecodeOfEncode_GivesTheImageBack) {
                 image.values[i] = v;
                 image.cover[i] = blend ? Cover::Blended : Cover::Opaque;
             }
-            const Bytes sprite = assets::EncodeSprite(image, coding);
-            ASSERT_EQ(assets::DecodeSprite(sprite, coding), image)
-                << assets::DescribeRuns(sprite, coding);
+            for (assets::Fills fills : {assets::Fills::Fast, assets::Fills::Small}) {
+                const Bytes sprite = assets::EncodeSprite(image, coding, fills);
+                ASSERT_EQ(assets::DecodeSprite(sprite, coding), image)
+                    << assets::DescribeRuns(sprite, coding);
+            }
         }
     }
 }

@@ -127,7 +127,9 @@ class SpriteReferenceTest : public SpriteTest {
             assets::SpriteImage image = assets::SyntheticImage(shape, rng_());
             image.x_offset = int32_t(Below(41)) - 20;
             image.y_offset = int32_t(Below(41)) - 20;
-            const std::vector<uint8_t> sprite = assets::EncodeSprite(image, slot.coding);
+            // Both of the toolkit's fill rules: every repeat a fill, or only long ones.
+            const std::vector<uint8_t> sprite = assets::EncodeSprite(
+                image, slot.coding, Below(2) ? assets::Fills::Small : assets::Fills::Fast);
 
             SpriteCall call;
             call.x = Near(clip.left, clip.right, shape.width) - image.x_offset;

@@ -41,10 +41,13 @@ inline assets::SpriteImage Picture(std::initializer_list<const char *> rows, Run
     return image;
 }
 
+// Every repeat of three or more values is a fill, so that the pictures of the
+// tests draw the fill runs they show.
 inline std::vector<uint8_t> PictureSprite(std::initializer_list<const char *> rows,
                                           RunCoding coding, int32_t x_offset = 0,
                                           int32_t y_offset = 0) {
-    return assets::EncodeSprite(Picture(rows, coding, x_offset, y_offset), coding);
+    return assets::EncodeSprite(Picture(rows, coding, x_offset, y_offset), coding,
+                                assets::Fills::Small);
 }
 
 class SpriteTest : public LibraryTest {

@@ -67,6 +67,7 @@ expect_error 2 "not both" sprite sprite.png -o stray.spr --coding index --anchor
 expect_error 2 "needs --coding index" sprite sprite.png -o stray.spr --coding blend --kind translucent
 expect_error 2 "takes no palette" sprite sprite.png -o stray.spr --coding mask --palette pal.pal
 expect_error 2 "offset values" sprite sprite.png -o stray.spr --coding index --offset 40000,0
+expect_error 2 "fills must be fast or small" sprite sprite.png -o stray.spr --coding index --fills tiny
 expect_error 2 "ramp" font "$font" --size 12 --ramp 250,10 -o stray.fnt
 expect_error 2 "weight must be 0..31" blendtable tile.png --weight 32 -o stray.tbl
 expect_error 2 "missing --weight" blendtable tile.png -o stray.tbl
@@ -115,6 +116,18 @@ grep -q "StampBackSpriteP0" out.txt || { echo "FAIL: blend sprite operations"; f
 expect_ok sprite sprite.png -o glass.spr --coding index --kind translucent
 [ "$(od -An -tx1 -j8 -N1 glass.spr | tr -d ' ')" = a9 ] ||
   { echo "FAIL: --kind translucent is not kind 0xA9"; failures=$((failures + 1)); }
+
+# --fills small writes every repeat as a fill: never a larger file than the
+# default, and the same picture.
+for coding in index blend colour; do
+  expect_ok sprite sprite.png -o "small_$coding.spr" --coding "$coding" --fills small
+  [ "$(stat -c %s "small_$coding.spr")" -le "$(stat -c %s "$coding.spr")" ] ||
+    { echo "FAIL: --fills small is larger ($coding)"; failures=$((failures + 1)); }
+  expect_ok view "small_$coding.spr" -o "small_$coding.png" --coding "$coding"
+  expect_ok view "$coding.spr" -o "fast_$coding.png" --coding "$coding"
+  cmp -s "small_$coding.png" "fast_$coding.png" ||
+    { echo "FAIL: --fills small changes the picture ($coding)"; failures=$((failures + 1)); }
+done
 
 # BlendTable: entry 0 from white. Weight 16 keeps half of the pixel below and
 # adds white halved per channel (0x7BEF) with the weight in bits 19..23;

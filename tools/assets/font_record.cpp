@@ -37,7 +37,7 @@ SpriteImage GlyphImage(const GlyphBitmap &glyph, int32_t ascent, FontRamp ramp) 
 }  // namespace
 
 std::vector<uint8_t> BuildFontRecord(std::span<const GlyphBitmap, 256> glyphs, int32_t ascent,
-                                     FontRamp ramp) {
+                                     FontRamp ramp, Fills fills) {
     if (ramp.count < 1 || ramp.first < 0 || ramp.first + ramp.count > 256) {
         throw AssetError("the colour ramp must lie inside indices 0..255");
     }
@@ -47,7 +47,7 @@ std::vector<uint8_t> BuildFontRecord(std::span<const GlyphBitmap, 256> glyphs, i
         record[1028 + 2 * c] =
             static_cast<uint8_t>(std::clamp(glyphs[c].advance - kTextGap, 0, 255));
         const std::vector<uint8_t> sprite =
-            EncodeSprite(GlyphImage(glyphs[c], ascent, ramp), RunCoding::IndexRuns);
+            EncodeSprite(GlyphImage(glyphs[c], ascent, ramp), RunCoding::IndexRuns, fills);
         record.insert(record.end(), sprite.begin(), sprite.end());
     }
     return record;

@@ -39,9 +39,10 @@ struct FontRamp {
     int count = 4;  // entries, faint to full
 };
 
-// The Font record of 256 glyphs (code 0 included; it is never drawn).
+// The Font record of 256 glyphs (code 0 included; it is never drawn), the
+// glyphs' repeats written as fills chooses.
 std::vector<uint8_t> BuildFontRecord(std::span<const GlyphBitmap, 256> glyphs, int32_t ascent,
-                                     FontRamp ramp = {});
+                                     FontRamp ramp = {}, Fills fills = Fills::Fast);
 
 // A font record read back: advance widths and decoded glyphs.
 struct FontContents {

@@ -8,7 +8,17 @@
 namespace ruvo::assets {
 namespace {
 
-constexpr int32_t kMinFill = 3;  // a fill pays off from three equal values on
+constexpr int32_t kSmallestFill = 3;  // fewer bytes than a literal from three equal values on
+
+// The shortest repeat between literals that draws faster as a fill than
+// folded into them, per coding, from the screen slots on AVX2 (the
+// benchmark's FillBreakEven; AVX-512 folds longer ones still). A fill costs a
+// run, about as much as 20 to 30 index pixels of a literal. Colour literals
+// fold faster up to the longest literal (127), so only repeats that outrun it
+// are fills there.
+constexpr int32_t kFastFillIndex = 32;    // DrawScreenSprite, tested, translucent, additive
+constexpr int32_t kFastFillBlend = 16;    // DrawScreenBlendSprite and the back-layer stamps
+constexpr int32_t kFastFillColour = 128;  // DrawScreenColourSprite
 
 int32_t MaxCount(RunCoding coding) { return coding == RunCoding::BlendRuns ? 63 : 127; }
 void Put16(std::vector<uint8_t> &out, uint16_t v) {
@@ -27,7 +37,8 @@ void PutValue(std::vector<uint8_t> &out, RunCoding coding, uint16_t v) {
 // Appends the runs of one row to out.
 class RowEncoder {
   public:
-    RowEncoder(RunCoding coding, std::vector<uint8_t> &out) : coding_(coding), out_(out) {}
+    RowEncoder(RunCoding coding, FillLengths lengths, std::vector<uint8_t> &out)
+        : coding_(coding), lengths_(lengths), out_(out) {}
 
     void Skip(int32_t n) {
         for (; n > 0; n -= MaxCount(coding_)) {
@@ -79,14 +90,21 @@ class RowEncoder {
         return true;
     }
 
-    // An opaque stretch: fills for repeats, literals between them.
+    // An opaque stretch: a repeat is a fill when it is as long as its place
+    // asks: between other pixels of the stretch (folding it into a literal
+    // would save two runs), at one end (one run) or the whole stretch (none:
+    // three values do). The rest are literals.
     void Opaque(const uint16_t *v, int32_t n) {
         if (coding_ == RunCoding::MaskRuns) return Fill(n, 0);
         int32_t literal_from = 0;
         for (int32_t i = 0; i < n;) {
             int32_t r = 1;
             while (i + r < n && v[i + r] == v[i]) ++r;
-            if (r >= kMinFill && CanFill(v[i])) {
+            const int sides = (i > 0 ? 1 : 0) + (i + r < n ? 1 : 0);
+            const int32_t shortest = sides == 2   ? lengths_.between_literals
+                                     : sides == 1 ? lengths_.beside_literal
+                                                  : kSmallestFill;
+            if (r >= std::max(shortest, kSmallestFill) && CanFill(v[i])) {
                 Literal(v + literal_from, i - literal_from, false);
                 Fill(r, v[i]);
                 literal_from = i + r;
@@ -98,6 +116,7 @@ class RowEncoder {
 
   private:
     RunCoding coding_;
+    FillLengths lengths_;
     std::vector<uint8_t> &out_;
 };
 
@@ -197,7 +216,22 @@ SpriteImage ImageFromValues(int32_t width, int32_t height, const std::vector<uin
     return image;
 }
 
-std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding) {
+FillLengths MinFillLengths(RunCoding coding, Fills fills) {
+    int32_t between = kSmallestFill;
+    if (fills == Fills::Fast) {
+        between = coding == RunCoding::BlendRuns    ? kFastFillBlend
+                  : coding == RunCoding::ColourRuns ? kFastFillColour
+                                                    : kFastFillIndex;
+    }
+    // Folding beside one literal saves one run instead of two.
+    return {between, (between + 1) / 2};
+}
+
+std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding, Fills fills) {
+    return EncodeSprite(image, coding, MinFillLengths(coding, fills));
+}
+
+std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding, FillLengths lengths) {
     if (image.width < 1 || image.width > 65536) throw std::invalid_argument("width not 1..65536");
     if (image.height < 0 || image.height > 65535) throw std::invalid_argument("too many rows");
     std::vector<uint8_t> out;
@@ -220,7 +254,7 @@ std::vector<uint8_t> EncodeSprite(const SpriteImage &image, RunCoding coding) {
         }
         const size_t length_at = out.size();
         Put16(out, 0);
-        RowEncoder row(coding, out);
+        RowEncoder row(coding, lengths, out);
         int32_t end = image.width;
         while (end > 0 && cover[end - 1] == Cover::None) --end;
         for (int32_t x = 0; x < end;) {

@@ -71,6 +71,13 @@ RunCoding ParseCoding(const std::string &name) {
     throw UsageError("--coding must be index, blend, colour or mask, not '" + name + "'");
 }
 
+assets::Fills FillsOf(const Args &args) {
+    const std::string name = args.Get("--fills").value_or("fast");
+    if (name == "fast") return assets::Fills::Fast;
+    if (name == "small") return assets::Fills::Small;
+    throw UsageError("--fills must be fast or small, not '" + name + "'");
+}
+
 const char *CodingName(RunCoding coding) {
     switch (coding) {
         case RunCoding::BlendRuns:

@@ -42,6 +42,8 @@ std::pair<int, int> ParsePair(const std::string &text, const std::string &what);
 
 assets::RunCoding ParseCoding(const std::string &name);
 const char *CodingName(assets::RunCoding coding);  // "index", "blend", "colour", "mask"
+// The --fills option: "fast" (the default) or "small".
+assets::Fills FillsOf(const Args &args);
 
 // The --ramp option (default 1,4): FIRST 0..255, COUNT 1..255, inside 0..255.
 std::pair<int, int> RampOf(const Args &args);

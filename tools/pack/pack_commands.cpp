@@ -67,6 +67,11 @@ constexpr CommandHelp kHelp[] = {
      "                     bottom centre or centre (instead of --offset)\n"
      "  --kind translucent kind byte 0xA9 (index runs through a BlendTable, for\n"
      "                     DrawSpriteToSurface); only with --coding index\n"
+     "  --fills fast|small fast (default): a repeated colour becomes a fill run only where\n"
+     "                     that draws faster than literal pixels: 32 or more (index), 16\n"
+     "                     (blend), 128 (colour) inside a span of drawn pixels, half that\n"
+     "                     at either end of one, any repeat that is a whole span;\n"
+     "                     small: every repeat of 3 or more, the smallest file\n"
      "Without --palette the image's own colours make the palette; more than 256 is an error.\n"
      "Kind byte: 0xA1 index and colour, 0xA2 blend, 0xA3 mask. Images up to 16777216 pixels.\n"},
     {"palette",
@@ -74,11 +79,11 @@ constexpr CommandHelp kHelp[] = {
      "Makes a palette of at most N (2..256, default 256) 5-6-5 colours for the opaque pixels\n"
      "of all images with libimagequant. OUT is 256 little-endian 16-bit colours (512 bytes).\n"},
     {"font",
-     "usage: ruvo-pack font FONT.ttf --size N -o OUT [--ramp FIRST,COUNT]\n"
+     "usage: ruvo-pack font FONT.ttf --size N -o OUT [--ramp FIRST,COUNT] [--fills fast|small]\n"
      "Rasterises Latin-1 codes 1..255 at N pixels per em (4..200), anti-aliased, into a\n"
      "Font record. Coverage maps to COUNT colour-table indices from FIRST (default 1,4),\n"
      "faint to full; FIRST + COUNT is at most 256. Advance widths are the font's, less the\n"
-     "2 pixels the library adds per character.\n"},
+     "2 pixels the library adds per character. --fills as for sprite (default fast).\n"},
     {"tile",
      "usage: ruvo-pack tile IN.png -o OUT [--palette PAL] [--palette-out F]\n"
      "Takes the diamond of a 63 x 32 image as 1024 TileBytes (palette indices, row by row).\n"
@@ -194,6 +199,7 @@ int Sprite(const Args &args) {
     if (args.positional.size() != 1) throw UsageError("sprite takes one image");
     const std::string in = args.positional[0], out = args.Need("-o");
     const RunCoding coding = ParseCoding(args.Need("--coding"));
+    const assets::Fills fills = FillsOf(args);
     int x_offset = 0, y_offset = 0;
     if (auto offset = args.Get("--offset")) {
         std::tie(x_offset, y_offset) = ParsePair(*offset, "--offset");
@@ -255,7 +261,7 @@ int Sprite(const Args &args) {
     }
     std::vector<uint8_t> bytes;
     try {
-        bytes = assets::EncodeSprite(sprite, coding);
+        bytes = assets::EncodeSprite(sprite, coding, fills);
     } catch (const std::invalid_argument &) {
         throw AssetError(in + ": a row of " + std::to_string(image.width) +
                          " pixels needs more bytes than a sprite row holds (65535)");
@@ -288,7 +294,7 @@ int Font(const Args &args) {
     const auto [first, count] = RampOf(args);
     const media::RasterisedFont font = media::RasteriseLatin1(args.positional[0], size);
     const std::vector<uint8_t> record =
-        assets::BuildFontRecord(font.glyphs, font.ascent, {first, count});
+        assets::BuildFontRecord(font.glyphs, font.ascent, {first, count}, FillsOf(args));
     WriteFile(out, record);
     std::printf("wrote %s (%zu bytes, line height %d)\n", out.c_str(), record.size(),
                 font.line_height);
@@ -366,9 +372,10 @@ int Run(int argc, char **argv) {
         kCommands = {
             {"sprite",
              {Sprite,
-              {"-o", "--coding", "--palette", "--palette-out", "--offset", "--anchor", "--kind"}}},
+              {"-o", "--coding", "--palette", "--palette-out", "--offset", "--anchor", "--kind",
+               "--fills"}}},
             {"palette", {PaletteCommand, {"-o", "--colours"}}},
-            {"font", {Font, {"-o", "--size", "--ramp"}}},
+            {"font", {Font, {"-o", "--size", "--ramp", "--fills"}}},
             {"tile", {Tile, {"-o", "--palette", "--palette-out"}}},
             {"shade", {Shade, {"-o"}}},
             {"blendtable", {BlendTableCommand, {"-o", "--weight"}}},
