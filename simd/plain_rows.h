@@ -177,10 +177,18 @@ RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, p
                 return;
             }
             const auto *src = reinterpret_cast<const uint16_t *>(data);
-            for (ptrdiff_t i = 0; i < n; i += 32) {
-                const __mmask32 lanes = Lanes(n, i);
-                _mm512_mask_storeu_epi16(d + i, lanes, _mm512_maskz_loadu_epi16(lanes, src + i));
+            if (n <= 32) {
+                const __mmask32 lanes = Lanes(n, 0);
+                _mm512_mask_storeu_epi16(d, lanes, _mm512_maskz_loadu_epi16(lanes, src));
+                return;
             }
+            // Longer literals: whole vectors unmasked, the last one ending at
+            // the run's end (it overlaps the one before); masked ones measured
+            // slower on literals of 33 to 127 colours.
+            for (ptrdiff_t i = 0; i + 32 < n; i += 32) {
+                _mm512_storeu_si512(d + i, _mm512_loadu_si512(src + i));
+            }
+            _mm512_storeu_si512(d + n - 32, _mm512_loadu_si512(src + n - 32));
         });
 }
 
