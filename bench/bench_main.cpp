@@ -120,6 +120,9 @@ int main(int argc, char **argv) {
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The kernels every benchmark ran on, in the report's header.
+    static const char *const kPathNames[] = {"widest", "scalar", "SSE2", "AVX2", "AVX-512"};
+    benchmark::AddCustomContext("kernel_path", kPathNames[static_cast<int>(ruvo::Kernels().path)]);
     ruvo::bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     ruvo::bench::PrintComparisons(reporter);
