@@ -182,13 +182,15 @@ RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, p
                 _mm512_mask_storeu_epi16(d, lanes, _mm512_maskz_loadu_epi16(lanes, src));
                 return;
             }
-            // Longer literals: whole vectors unmasked, the last one ending at
-            // the run's end (it overlaps the one before); masked ones measured
-            // slower on literals of 33 to 127 colours.
-            for (ptrdiff_t i = 0; i + 32 < n; i += 32) {
-                _mm512_storeu_si512(d + i, _mm512_loadu_si512(src + i));
+            // Longer literals: 16-byte moves, the last one ending at the
+            // run's end (it overlaps the one before); masked or 64-byte
+            // moves measured slower on literals of 33 to 127 colours.
+            for (ptrdiff_t i = 0; i + 8 < n; i += 8) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i)));
             }
-            _mm512_storeu_si512(d + n - 32, _mm512_loadu_si512(src + n - 32));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + n - 8),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + n - 8)));
         });
 }
 
