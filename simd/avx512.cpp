@@ -10,6 +10,7 @@
 #include "simd/convert_colours.h"
 #include "simd/plain_rows.h"
 #include "simd/sprite_runs.h"
+#include "simd/tested_rows.h"
 
 namespace ruvo {
 namespace {
@@ -26,6 +27,12 @@ constexpr SpriteRunKernels SpriteRuns() {
     k.light = {};
     k.translucent = {};
     k.shadow = {};
+    k.translucent.rows = simd::TestedIndexRow<simd::TranslucentRule>;
+    k.translucent.sprite = simd::TestedIndexSprite<simd::TranslucentRule>;
+    k.additive.rows = simd::TestedIndexRow<simd::AdditiveRule>;
+    k.additive.sprite = simd::TestedIndexSprite<simd::AdditiveRule>;
+    k.light.rows = simd::TestedIndexRow<simd::LightRule>;
+    k.light.sprite = simd::TestedIndexSprite<simd::LightRule>;
     k.index_rows = simd::IndexRows;
     k.colour_rows = simd::ColourRows;
     return k;

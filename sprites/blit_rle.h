@@ -257,6 +257,16 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             return;
         }
     }
+    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kHasKernel &&
+                  std::is_same_v<typename Target::Cell, uint16_t>) {
+        if (op.kernels) {
+            const auto rows = (op.kernels->*Op::kLiteralKernel).rows;
+            if (rows && right_limit - pos <= kRuleRowMaxCells) {
+                rows(target.cells, pos, right_limit, p, end, op.args);
+                return;
+            }
+        }
+    }
     while (pos < right_limit && p < end) {
         const Run run = K::Read(p, end);
         draw(run, run.count);
@@ -292,6 +302,25 @@ void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const
     const auto first_row = static_cast<int32_t>(top);
     const int64_t rows_before_wrap = std::clamp<int64_t>(target.wrap_row - top, 0, rows);
     ptrdiff_t column0 = target.origin + ptrdiff_t{first_row} * target.pitch;
+    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kHasKernel &&
+                  std::is_same_v<typename Target::Cell, uint16_t>) {
+        // A sprite that needs no left scan goes whole to the rule's kernel.
+        const auto whole = op.kernels ? (op.kernels->*Op::kLiteralKernel).sprite : nullptr;
+        const int64_t span = int64_t{clip.right} + 1 - left;
+        if (whole && left >= clip.left && span <= kRuleRowMaxCells) {
+            whole({.cells = target.cells,
+                   .data = data,
+                   .start = column0 + static_cast<ptrdiff_t>(left),
+                   .span = static_cast<ptrdiff_t>(span),
+                   .extent = static_cast<ptrdiff_t>(std::min<int64_t>(span, header.width)),
+                   .pitch = target.pitch,
+                   .wrap_cells = target.wrap_cells,
+                   .rows = static_cast<int32_t>(rows),
+                   .rows_before_wrap = static_cast<int32_t>(rows_before_wrap)},
+                  op.args);
+            return;
+        }
+    }
     for (int32_t r = 0; r < rows; ++r) {
         if (r == rows_before_wrap) column0 -= target.wrap_cells;
         const uint8_t *runs = data + 2;
