@@ -1,10 +1,10 @@
-// The whole-sprite and whole-row kernels of the depth-tested colour slots
-// (translucent, additive, light) against the per-pixel path: long rows of
-// every run class and length (count 0 included), depth values at, just
-// around and far from the key, sprites inside the clip rectangle (one kernel
-// call for the sprite), across its left edge (a call per row after the left
-// scan), across its right edge and across the wrap row, and a malformed last
-// run that claims more than its row holds.
+// The whole-sprite and whole-row kernels of the colour slots (translucent,
+// additive and light, depth-tested, and faded) against the per-pixel path:
+// long rows of every run class and length (count 0 included), depth values
+// at, just around and far from the key, sprites inside the clip rectangle
+// (one kernel call for the sprite), across its left edge (a call per row
+// after the left scan), across its right edge and across the wrap row, and a
+// malformed last run that claims more than its row holds.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -18,9 +18,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-enum class Slot { Translucent, Additive, Light };
+enum class Slot { Translucent, Additive, Light, Faded };
 
-class TestedRowsTest : public SpriteTest, public ::testing::WithParamInterface<Slot> {
+class RuleRowsTest : public SpriteTest, public ::testing::WithParamInterface<Slot> {
   protected:
     void SetUp() override {
         SpriteTest::SetUp();
@@ -92,6 +92,9 @@ class TestedRowsTest : public SpriteTest, public ::testing::WithParamInterface<S
             case Slot::Light:
                 op->ApplyScreenLight(x, y, 100, sprite.data());
                 break;
+            case Slot::Faded:
+                op->DrawScreenSpriteFaded(x, y, 11, table, sprite.data());
+                break;
         }
         return {ScreenCells(), ScreenCells() + kLayerCells};
     }
@@ -99,7 +102,7 @@ class TestedRowsTest : public SpriteTest, public ::testing::WithParamInterface<S
     uint32_t blend_[256] = {};
 };
 
-TEST_P(TestedRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
+TEST_P(RuleRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
     std::vector<SimdPath> paths;
     for (SimdPath path : {SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
         if (UseSimdPath(path)) paths.push_back(path);
@@ -125,7 +128,7 @@ TEST_P(TestedRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
 
 // A sprite as wide as the clip span with its left edge on the left limit:
 // the widest span one call draws.
-TEST_P(TestedRowsTest, FullWidthRowsMatchThePerPixelPath) {
+TEST_P(RuleRowsTest, FullWidthRowsMatchThePerPixelPath) {
     SetClip(0, 0, 1023, 767);
     std::mt19937 rng(9);
     assets::SpriteWriter writer(0, 0, 1024, 0xA1);
@@ -145,14 +148,17 @@ TEST_P(TestedRowsTest, FullWidthRowsMatchThePerPixelPath) {
     EXPECT_TRUE(Draw(SimdPath::Avx512, sprite, 0, 10) == want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Slots, TestedRowsTest,
-                         ::testing::Values(Slot::Translucent, Slot::Additive, Slot::Light),
+INSTANTIATE_TEST_SUITE_P(Slots, RuleRowsTest,
+                         ::testing::Values(Slot::Translucent, Slot::Additive, Slot::Light,
+                                           Slot::Faded),
                          [](const auto &info) {
                              switch (info.param) {
                                  case Slot::Translucent:
                                      return std::string("Translucent");
                                  case Slot::Additive:
                                      return std::string("Additive");
+                                 case Slot::Faded:
+                                     return std::string("Faded");
                                  default:
                                      return std::string("Light");
                              }

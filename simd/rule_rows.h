@@ -1,5 +1,6 @@
-// Depth-tested colour arithmetic over whole rows of index runs in AVX-512
-// (BW, VL, VBMI, with BMI2): translucency, additive and light. Every run is
+// Colour arithmetic over whole rows of index runs in AVX-512 (BW, VL, VBMI,
+// with BMI2): the depth-tested translucency, additive and light, and fades.
+// Every run is
 // decoded as the plain rows decode it (simd/plain_rows.h: one masked load of
 // its indices or its fill value, a write mask of its first n lanes, empty for
 // a skip), then each vector of 32 pixels takes the depth test and the rule as
@@ -67,6 +68,7 @@ inline void ScaleSpread(__m512i p, __m512i m, const SpreadHalves &s, __m512i &lo
 // w = e >> 19; unless w & 0xFF == 31: d = fold(((spread(d) x w) >> 5) & S) + (e & 0xFFFF).
 struct TranslucentRule {
     using Args = TranslucentArgs;
+    static constexpr bool kTested = true;
     __m512i lo[8], hi[8];  // the entries' low and high words, 32 entries a register
     SpreadHalves s;
 
@@ -101,6 +103,7 @@ struct TranslucentRule {
 // then every channel with its carry bit set at its maximum.
 struct AdditiveRule {
     using Args = AdditiveArgs;
+    static constexpr bool kTested = true;
     __m512i table[8];
     __m512i high, red, green, blue;
 
@@ -135,6 +138,7 @@ struct AdditiveRule {
 // d = fold((t | u) & S), k the level's low 5 bits.
 struct LightRule {
     using Args = LightArgs;
+    static constexpr bool kTested = true;
     SpreadHalves s;
     __m512i guard_lo, guard_hi;  // S | S << 1
 
@@ -160,6 +164,33 @@ struct LightRule {
     }
 };
 
+// d = fold(((spread(c) x (31 - a)) >> 5) & S) + fold(((spread(d) x a) >> 5) & S).
+struct FadedRule {
+    using Args = FadedArgs;
+    static constexpr bool kTested = false;
+    __m512i table[8];
+    SpreadHalves s;
+    __m512i colour_weight, pixel_weight;  // 31 - a, a
+
+    explicit FadedRule(const Args &a)
+        : s(a.s),
+          colour_weight(_mm512_set1_epi16(static_cast<short>(31u - a.weight))),
+          pixel_weight(_mm512_set1_epi16(static_cast<short>(a.weight))) {
+        for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(a.colours + 32 * k);
+    }
+    __m512i Scale(__m512i p, __m512i m) const {
+        __m512i lo, hi;
+        ScaleSpread<5>(p, m, s, lo, hi);
+        return AndOr(hi, s.hi, _mm512_and_si512(lo, s.lo));
+    }
+    __m512i Apply(__m512i idx, __m512i old, __mmask32 &) const {
+        const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(64));
+        const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(128));
+        const __m512i c = LookupWords(table, idx, bit6, bit7);
+        return _mm512_add_epi16(Scale(c, colour_weight), Scale(old, pixel_weight));
+    }
+};
+
 // v < key, or v == key and u < key, v the depth cells at z and u those
 // before them, for the lanes of `lanes`.
 inline __mmask32 DepthPasses(__mmask32 lanes, const uint16_t *z, __m512i key) {
@@ -170,30 +201,35 @@ inline __mmask32 DepthPasses(__mmask32 lanes, const uint16_t *z, __m512i key) {
     return below | _mm512_mask_cmplt_epu16_mask(equal, u, key);
 }
 
-// One vector: the lanes of `lanes` that pass the depth test (and the rule's
-// own test) get the rule's result of their indices (bits 0 to 7 of idx).
+// A rule with what every row needs: the rule's registers and, for a
+// depth-tested rule, the key and where the depth cells lie.
 template <class Rule>
-inline void PutTested(const Rule &rule, uint16_t *d, ptrdiff_t depth_reach, __m512i idx,
-                      __mmask32 lanes, __m512i key) {
-    __mmask32 draw = DepthPasses(lanes, d + depth_reach, key);
-    const __m512i old = _mm512_maskz_loadu_epi16(draw, d);
-    const __m512i out = rule.Apply(idx, old, draw);
-    _mm512_mask_storeu_epi16(d, draw, out);
-}
-
-// A rule with what every row needs: the rule's registers and the key.
-template <class Rule>
-struct TestedRule {
+struct RowRule {
     Rule rule;
-    __m512i key;
-    ptrdiff_t depth_reach;
-    explicit TestedRule(const typename Rule::Args &a)
-        : rule(a), key(_mm512_set1_epi16(static_cast<short>(a.key))), depth_reach(a.depth_reach) {}
+    __m512i key{};
+    ptrdiff_t depth_reach = 0;
+    explicit RowRule(const typename Rule::Args &a) : rule(a) {
+        if constexpr (Rule::kTested) {
+            key = _mm512_set1_epi16(static_cast<short>(a.key));
+            depth_reach = a.depth_reach;
+        }
+    }
+
+    // One vector: the lanes of `lanes` that pass the depth test (and the
+    // rule's own test) get the rule's result of their indices (bits 0 to 7 of
+    // idx).
+    void Put(uint16_t *d, __m512i idx, __mmask32 lanes) const {
+        __mmask32 draw = lanes;
+        if constexpr (Rule::kTested) draw = DepthPasses(lanes, d + depth_reach, key);
+        const __m512i old = _mm512_maskz_loadu_epi16(draw, d);
+        const __m512i out = rule.Apply(idx, old, draw);
+        _mm512_mask_storeu_epi16(d, draw, out);
+    }
 };
 
 // The rest of a row of index runs from cell index pos, right - pos <=
-// kRuleRowMaxCells: literals and fills drawn by the rule where the depth test
-// passes, a fill of index 0 skipped.
+// kRuleRowMaxCells: literals and fills drawn by the rule (where the depth
+// test passes, for a tested rule), a fill of index 0 skipped.
 //
 // In two passes: the runs are decoded into one index word per pixel (bit 8
 // set where a run draws), then the span is drawn 32 pixels at a time. Drawing
@@ -201,8 +237,8 @@ struct TestedRule {
 // run before, over the same 64 bytes: such a load waits for the store to
 // reach the cache, which made ApplyScreenLight 40% slower.
 template <class Rule>
-inline void DrawTestedRow(const TestedRule<Rule> &t, uint16_t *cells, ptrdiff_t pos,
-                          ptrdiff_t right, const uint8_t *p, const uint8_t *end) {
+inline void DrawRuleRow(const RowRule<Rule> &t, uint16_t *cells, ptrdiff_t pos, ptrdiff_t right,
+                        const uint8_t *p, const uint8_t *end) {
     alignas(64) uint16_t staged[kRuleRowMaxCells + 32];
     const ptrdiff_t first = pos;
     const __m512i drawn_bit = _mm512_set1_epi16(0x100);
@@ -238,17 +274,16 @@ inline void DrawTestedRow(const TestedRule<Rule> &t, uint16_t *cells, ptrdiff_t 
         const ptrdiff_t left = total - i;
         const __mmask32 lanes = _bzhi_u32(~0u, static_cast<unsigned>(left < 32 ? left : 32));
         const __m512i idx = _mm512_load_si512(staged + i);
-        PutTested(t.rule, d + i, t.depth_reach, idx,
-                  _mm512_mask_test_epi16_mask(lanes, idx, drawn_bit), t.key);
+        t.Put(d + i, idx, _mm512_mask_test_epi16_mask(lanes, idx, drawn_bit));
     }
 }
 
 // The walker's RuleRowKernel: one row, after its left scan.
 template <class Rule>
-RUVO_ALIGN_STACK void TestedIndexRow(uint16_t *cells, ptrdiff_t pos, ptrdiff_t right,
-                                     const uint8_t *p, const uint8_t *end,
-                                     const typename Rule::Args &a) {
-    DrawTestedRow(TestedRule<Rule>(a), cells, pos, right, p, end);
+RUVO_ALIGN_STACK void RuleIndexRow(uint16_t *cells, ptrdiff_t pos, ptrdiff_t right,
+                                   const uint8_t *p, const uint8_t *end,
+                                   const typename Rule::Args &a) {
+    DrawRuleRow(RowRule<Rule>(a), cells, pos, right, p, end);
 }
 
 // Rows are prefetched this many rows ahead, pixels and depth cells: sprite
@@ -260,8 +295,8 @@ inline constexpr int32_t kPrefetchRows = 2;
 // scan, the rule set up once (the BlendTable's split costs about as much as
 // drawing a short row).
 template <class Rule>
-RUVO_ALIGN_STACK void TestedIndexSprite(const SpriteRows &rows, const typename Rule::Args &a) {
-    const TestedRule<Rule> t(a);
+RUVO_ALIGN_STACK void RuleIndexSprite(const SpriteRows &rows, const typename Rule::Args &a) {
+    const RowRule<Rule> t(a);
     const uint8_t *data = rows.data;
     ptrdiff_t start = rows.start;
     for (int32_t r = 0; r < rows.rows; ++r) {
@@ -274,12 +309,15 @@ RUVO_ALIGN_STACK void TestedIndexSprite(const SpriteRows &rows, const typename R
                 rows.cells + start + kPrefetchRows * rows.pitch - (wraps ? rows.wrap_cells : 0);
             for (ptrdiff_t k = 0; k < rows.extent + 32; k += 32) {
                 _mm_prefetch(reinterpret_cast<const char *>(next + k), _MM_HINT_T0);
-                _mm_prefetch(reinterpret_cast<const char *>(next + k + t.depth_reach), _MM_HINT_T0);
+                if constexpr (Rule::kTested) {
+                    _mm_prefetch(reinterpret_cast<const char *>(next + k + t.depth_reach),
+                                 _MM_HINT_T0);
+                }
             }
         }
         const uint8_t *runs = data + 2;
         const uint8_t *end = runs + (data[0] | data[1] << 8);
-        DrawTestedRow(t, rows.cells, start, start + rows.span, runs, end);
+        DrawRuleRow(t, rows.cells, start, start + rows.span, runs, end);
         data = end;
         start += rows.pitch;
     }
