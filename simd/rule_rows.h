@@ -239,7 +239,9 @@ struct RowRule {
 template <class Rule>
 inline void DrawRuleRow(const RowRule<Rule> &t, uint16_t *cells, ptrdiff_t pos, ptrdiff_t right,
                         const uint8_t *p, const uint8_t *end) {
-    alignas(64) uint16_t staged[kRuleRowMaxCells + 32];
+    // Read with unaligned loads (64-bit Windows compilers may not align a
+    // stack array to 64 bytes), masked to the words the runs wrote.
+    uint16_t staged[kRuleRowMaxCells + 32];
     const ptrdiff_t first = pos;
     const __m512i drawn_bit = _mm512_set1_epi16(0x100);
     auto stage = [&](uint16_t *at, __m256i bytes, __mmask32 draws) {
@@ -273,8 +275,8 @@ inline void DrawRuleRow(const RowRule<Rule> &t, uint16_t *cells, ptrdiff_t pos, 
     for (ptrdiff_t i = 0; i < total; i += 32) {
         const ptrdiff_t left = total - i;
         const __mmask32 lanes = _bzhi_u32(~0u, static_cast<unsigned>(left < 32 ? left : 32));
-        const __m512i idx = _mm512_load_si512(staged + i);
-        t.Put(d + i, idx, _mm512_mask_test_epi16_mask(lanes, idx, drawn_bit));
+        const __m512i idx = _mm512_maskz_loadu_epi16(lanes, staged + i);
+        t.Put(d + i, idx, _mm512_test_epi16_mask(idx, drawn_bit));
     }
 }
 
