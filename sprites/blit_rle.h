@@ -64,6 +64,9 @@ struct OpTraits {
     // Plain rows of index or colour runs may go whole to op.kernels' row
     // kernel (with op.args.colours, where the op has them).
     static constexpr bool kPlainRows = requires { requires Op::kPlainRows; };
+    // Index sprites, and rows after the left scan, may go whole to the
+    // kLiteralKernel entry's sprite and row kernels (with op.args).
+    static constexpr bool kRuleRows = requires { requires Op::kRuleRows; };
 };
 
 enum class LayerId { Screen, Back };
@@ -257,7 +260,7 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             return;
         }
     }
-    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kHasKernel &&
+    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
                   std::is_same_v<typename Target::Cell, uint16_t>) {
         if (op.kernels) {
             const auto rows = (op.kernels->*Op::kLiteralKernel).rows;
@@ -302,7 +305,7 @@ void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const
     const auto first_row = static_cast<int32_t>(top);
     const int64_t rows_before_wrap = std::clamp<int64_t>(target.wrap_row - top, 0, rows);
     ptrdiff_t column0 = target.origin + ptrdiff_t{first_row} * target.pitch;
-    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kHasKernel &&
+    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
                   std::is_same_v<typename Target::Cell, uint16_t>) {
         // A sprite that needs no left scan goes whole to the rule's kernel.
         const auto whole = op.kernels ? (op.kernels->*Op::kLiteralKernel).sprite : nullptr;
