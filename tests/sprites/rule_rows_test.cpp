@@ -112,9 +112,11 @@ TEST_P(RuleRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
     for (uint32_t seed = 1; seed <= 8; ++seed) {
         const Bytes sprite = RandomSprite(seed, 6);
         RandomDepth(seed);
-        SetClip(100, 0, 700, 767);
-        // Inside, across the left edge, the right, far left; across the wrap.
-        const int32_t places[][2] = {{200, 40}, {60, 40}, {650, 40}, {-900, 40}, {150, wrap - 3}};
+        SetClip(100, 20, 700, 767);
+        // Inside, across the left edge, the right, far left; across the top
+        // edge; across the wrap, and from the wrap row on.
+        const int32_t places[][2] = {{200, 40}, {60, 40},        {650, 40},  {-900, 40},
+                                     {300, 17}, {150, wrap - 3}, {150, wrap}};
         for (const auto &at : places) {
             const std::vector<uint16_t> want = Draw(SimdPath::Scalar, sprite, at[0], at[1]);
             for (SimdPath path : paths) {
