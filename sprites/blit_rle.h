@@ -264,7 +264,8 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
                   std::is_same_v<typename Target::Cell, uint16_t>) {
         if (op.kernels) {
             const auto rows = (op.kernels->*Op::kLiteralKernel).rows;
-            if (rows && right_limit - pos <= kRuleRowMaxCells) {
+            if (rows && right_limit - pos <= kRuleRowMaxCells &&
+                end - p >= kRuleSpriteMinWidth / 2) {
                 rows(target.cells, pos, right_limit, p, end, op.args);
                 return;
             }
@@ -310,12 +311,14 @@ void BlitRle(int32_t x, int32_t y, const void *sprite_bytes, const Op &op, const
         // A sprite that needs no left scan goes whole to the rule's kernel.
         const auto whole = op.kernels ? (op.kernels->*Op::kLiteralKernel).sprite : nullptr;
         const int64_t span = int64_t{clip.right} + 1 - left;
-        if (whole && left >= clip.left && span <= kRuleRowMaxCells) {
+        const int64_t extent = std::min<int64_t>(span, header.width);
+        if (whole && left >= clip.left && span <= kRuleRowMaxCells &&
+            extent >= kRuleSpriteMinWidth) {
             whole({.cells = target.cells,
                    .data = data,
                    .start = column0 + static_cast<ptrdiff_t>(left),
                    .span = static_cast<ptrdiff_t>(span),
-                   .extent = static_cast<ptrdiff_t>(std::min<int64_t>(span, header.width)),
+                   .extent = static_cast<ptrdiff_t>(extent),
                    .pitch = target.pitch,
                    .wrap_cells = target.wrap_cells,
                    .rows = static_cast<int32_t>(rows),
