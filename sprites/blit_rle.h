@@ -252,23 +252,24 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             draw(run, visible);
             break;
         }
+        // Rows of a sprite that needs no left scan went whole to the rule's
+        // sprite kernel, or are too short for it: only scanned rows may go
+        // to its row kernel.
+        if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
+                      std::is_same_v<typename Target::Cell, uint16_t>) {
+            const auto rows = op.kernels ? (op.kernels->*Op::kLiteralKernel).rows : nullptr;
+            if (rows && right_limit - pos <= kRuleRowMaxCells &&
+                end - p >= kRuleSpriteMinWidth / 2) {
+                rows(target.cells, pos, right_limit, p, end, op.args);
+                return;
+            }
+        }
     }
     if constexpr (OpTraits<Op>::kPlainRows) {
         const RowKernel row = RowKernelOf<C, Op, Target>(op);
         if (row && end - p >= kRowKernelMinBytes) {
             row(target.cells, pos, right_limit, p, end, RowColours(op));
             return;
-        }
-    }
-    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
-                  std::is_same_v<typename Target::Cell, uint16_t>) {
-        if (op.kernels) {
-            const auto rows = (op.kernels->*Op::kLiteralKernel).rows;
-            if (rows && right_limit - pos <= kRuleRowMaxCells &&
-                end - p >= kRuleSpriteMinWidth / 2) {
-                rows(target.cells, pos, right_limit, p, end, op.args);
-                return;
-            }
         }
     }
     while (pos < right_limit && p < end) {
