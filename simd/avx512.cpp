@@ -1,5 +1,6 @@
-// The AVX-512 path: plain sprite rows with one masked store per run, sprite
-// runs thirty-two pixels to a vector, colour lookups by word permutes;
+// The AVX-512 path: plain sprite rows with one masked store per run; whole
+// sprites and rows of translucent, additive, light and faded index runs;
+// sprite runs thirty-two pixels to a vector, colour lookups by word permutes;
 // colours thirty-two. The light-grid cells keep AVX2's
 // kernel. Built with AVX-512 F, BW, VL and VBMI enabled; run only where the
 // CPU has all four.
@@ -9,6 +10,7 @@
 #include "simd/avx512.h"
 #include "simd/convert_colours.h"
 #include "simd/plain_rows.h"
+#include "simd/rule_rows.h"
 #include "simd/sprite_runs.h"
 
 namespace ruvo {
@@ -21,11 +23,22 @@ RUVO_ALIGN_STACK int32_t ConvertColours(const uint16_t *src, uint16_t *dst, int3
 
 constexpr SpriteRunKernels SpriteRuns() {
     SpriteRunKernels k = simd::MakeSpriteRuns<Avx512>();
-    // Lighting, translucency (gathers) and shadows measured no faster than
-    // AVX2's (lighting 950 to 1460 us per workload): those keep AVX2's.
+    // Run kernels for lighting, translucency (gathers) and shadows measured
+    // no faster than AVX2's (lighting 950 to 1460 us per workload): those
+    // keep AVX2's for the runs of rows that go run by run.
     k.light = {};
     k.translucent = {};
     k.shadow = {};
+    // Index rows of the colour rules: a whole sprite in one call where no row
+    // needs a left scan, else the rest of each row after it.
+    k.translucent.rows = simd::RuleIndexRow<simd::TranslucentRule>;
+    k.translucent.sprite = simd::RuleIndexSprite<simd::TranslucentRule>;
+    k.additive.rows = simd::RuleIndexRow<simd::AdditiveRule>;
+    k.additive.sprite = simd::RuleIndexSprite<simd::AdditiveRule>;
+    k.light.rows = simd::RuleIndexRow<simd::LightRule>;
+    k.light.sprite = simd::RuleIndexSprite<simd::LightRule>;
+    k.faded.rows = simd::RuleIndexRow<simd::FadedRule>;
+    k.faded.sprite = simd::RuleIndexSprite<simd::FadedRule>;
     k.index_rows = simd::IndexRows;
     k.colour_rows = simd::ColourRows;
     k.blend_rows = simd::BlendRows;

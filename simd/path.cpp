@@ -41,6 +41,8 @@ template <class Args>
 void Overlay(RunKernels<Args> &to, const RunKernels<Args> &from) {
     if (from.literal) to.literal = from.literal;
     if (from.fill) to.fill = from.fill;
+    if (from.rows) to.rows = from.rows;
+    if (from.sprite) to.sprite = from.sprite;
 }
 
 // Every entry of from that it has, over to.

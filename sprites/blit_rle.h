@@ -67,6 +67,9 @@ struct OpTraits {
     // The same for depth-tested rows, with op.args' key and depth reach.
     static constexpr bool kTestedRows = requires { requires Op::kTestedRows; };
     static constexpr bool kRowKernels = kPlainRows || kTestedRows;
+    // Index sprites, and rows after the left scan, may go whole to the
+    // kLiteralKernel entry's sprite and row kernels (with op.args).
+    static constexpr bool kRuleRows = requires { requires Op::kRuleRows; };
 };
 
 enum class LayerId { Screen, Back };
@@ -281,6 +284,18 @@ inline void WalkRow(const Op &op, const Target &target, const uint8_t *p, const 
             draw(run, visible);
             break;
         }
+        // Rows of a sprite that needs no left scan went whole to the rule's
+        // sprite kernel, or are too short for it: only scanned rows may go
+        // to its row kernel.
+        if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
+                      std::is_same_v<typename Target::Cell, uint16_t>) {
+            const auto rows = op.kernels ? (op.kernels->*Op::kLiteralKernel).rows : nullptr;
+            if (rows && right_limit - pos <= kRuleRowMaxCells &&
+                end - p >= kRuleSpriteMinWidth / 2) {
+                rows(target.cells, pos, right_limit, p, end, op.args);
+                return;
+            }
+        }
     }
     if (batch && end - p >= (C == RunCoding::ColourRuns ? kColourRowKernelMinBytes
                                                         : kIndexRowKernelMinBytes)) {
@@ -335,6 +350,27 @@ template <RunCoding C, class Op, class Target>
     const auto first_row = static_cast<int32_t>(top);
     const int64_t rows_before_wrap = std::clamp<int64_t>(target.wrap_row - top, 0, rows);
     ptrdiff_t column0 = target.origin + ptrdiff_t{first_row} * target.pitch;
+    if constexpr (C == RunCoding::IndexRuns && OpTraits<Op>::kRuleRows &&
+                  std::is_same_v<typename Target::Cell, uint16_t>) {
+        // A sprite that needs no left scan goes whole to the rule's kernel.
+        const auto whole = op.kernels ? (op.kernels->*Op::kLiteralKernel).sprite : nullptr;
+        const int64_t span = int64_t{clip.right} + 1 - left;
+        const int64_t extent = std::min<int64_t>(span, header.width);
+        if (whole && left >= clip.left && span <= kRuleRowMaxCells &&
+            extent >= kRuleSpriteMinWidth) {
+            whole({.cells = target.cells,
+                   .data = data,
+                   .start = column0 + static_cast<ptrdiff_t>(left),
+                   .span = static_cast<ptrdiff_t>(span),
+                   .extent = static_cast<ptrdiff_t>(extent),
+                   .pitch = target.pitch,
+                   .wrap_cells = target.wrap_cells,
+                   .rows = static_cast<int32_t>(rows),
+                   .rows_before_wrap = static_cast<int32_t>(rows_before_wrap)},
+                  op.args);
+            return;
+        }
+    }
     for (int32_t r = 0; r < rows; ++r) {
         if (r == rows_before_wrap) column0 -= target.wrap_cells;
         const uint8_t *runs = data + 2;

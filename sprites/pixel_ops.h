@@ -6,7 +6,8 @@
 // Operations with run kernels (simd/kernels.h) name them by kLiteralKernel
 // (and kBlendKernel) and keep what their rule reads in the kernels' own
 // arguments (args); kernels points to the current path's table, and with it
-// null every pixel takes the rule here.
+// null every pixel takes the rule here. kRuleRows: the entry's whole-sprite
+// and row kernels take index sprites where the path has them.
 //
 // Depth values hold a depth number in bits 5..15 and flags in bits 0..4.
 // Bit 1 marks pixels that stamped sprites shade; shadows fall only where none
@@ -161,6 +162,7 @@ struct Stippled {
 struct Translucent {
     static constexpr bool kUsesDepth = true;
     static constexpr auto kLiteralKernel = &SpriteRunKernels::translucent;
+    static constexpr bool kRuleRows = true;
     TranslucentArgs args;
     const SpriteRunKernels *kernels;
     uint32_t colours(uint16_t index) const { return args.blend[index]; }
@@ -175,6 +177,7 @@ struct Translucent {
 struct Additive {
     static constexpr bool kUsesDepth = true;
     static constexpr auto kLiteralKernel = &SpriteRunKernels::additive;
+    static constexpr bool kRuleRows = true;
     AdditiveArgs args;
     const SpriteRunKernels *kernels;
     uint16_t colours(uint16_t index) const { return args.colours[index]; }
@@ -189,6 +192,7 @@ struct Additive {
 struct Light {
     static constexpr bool kUsesDepth = true;
     static constexpr auto kLiteralKernel = &SpriteRunKernels::light;
+    static constexpr bool kRuleRows = true;
     LightArgs args;
     const SpriteRunKernels *kernels;
     uint32_t colours(uint16_t level) const { return level & 0x1Fu; }
@@ -200,6 +204,7 @@ struct Light {
 // Faded: d = fold(((spread(c) x (31 - a)) >> 5) & S) + fold(((spread(d) x a) >> 5) & S).
 struct Faded {
     static constexpr auto kLiteralKernel = &SpriteRunKernels::faded;
+    static constexpr bool kRuleRows = true;
     FadedArgs args;
     const SpriteRunKernels *kernels;
     uint16_t colours(uint16_t index) const { return args.colours[index]; }

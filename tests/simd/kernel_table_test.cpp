@@ -21,6 +21,8 @@ std::vector<const void *> RunEntries(const SpriteRunKernels &k) {
     auto add = [&](const auto &kernels) {
         entries.push_back(reinterpret_cast<const void *>(kernels.literal));
         entries.push_back(reinterpret_cast<const void *>(kernels.fill));
+        entries.push_back(reinterpret_cast<const void *>(kernels.rows));
+        entries.push_back(reinterpret_cast<const void *>(kernels.sprite));
     };
     add(k.lookup);
     add(k.mix50);
