@@ -194,18 +194,22 @@ RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, p
         });
 }
 
-// table[idx] for 32 indices 0..255 from the table's eight registers: four
-// two-register permutes over 64 entries each, chosen by bits 6 and 7.
-inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
-    const __m512i idx = _mm512_cvtepu8_epi16(bytes);
+// table[idx] for 32 indices 0..255 in 16-bit lanes, the table in eight
+// registers; bit6 and bit7 are the indices' bits 6 and 7.
+inline __m512i LookupWords(const __m512i (&table)[8], __m512i idx, __mmask32 bit6, __mmask32 bit7) {
     const __m512i a = _mm512_permutex2var_epi16(table[0], idx, table[1]);
     const __m512i b = _mm512_permutex2var_epi16(table[2], idx, table[3]);
     const __m512i c = _mm512_permutex2var_epi16(table[4], idx, table[5]);
     const __m512i e = _mm512_permutex2var_epi16(table[6], idx, table[7]);
-    const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(64));
-    const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(128));
     return _mm512_mask_blend_epi16(bit7, _mm512_mask_blend_epi16(bit6, a, b),
                                    _mm512_mask_blend_epi16(bit6, c, e));
+}
+
+// The same for 32 indices given as bytes.
+inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
+    const __m512i idx = _mm512_cvtepu8_epi16(bytes);
+    return LookupWords(table, idx, _mm512_test_epi16_mask(idx, _mm512_set1_epi16(64)),
+                       _mm512_test_epi16_mask(idx, _mm512_set1_epi16(128)));
 }
 
 // The table's 256 colours in eight registers, for the batch.

@@ -64,17 +64,6 @@ inline PlainRun ReadPlainRun(const uint8_t *p, const uint8_t *end, ptrdiff_t roo
     return run;
 }
 
-// table[idx] for 32 indices 0..255 in 16-bit lanes, the table in eight
-// registers; bit6 and bit7 are the indices' bits 6 and 7.
-inline __m512i LookupWords(const __m512i (&table)[8], __m512i idx, __mmask32 bit6, __mmask32 bit7) {
-    const __m512i a = _mm512_permutex2var_epi16(table[0], idx, table[1]);
-    const __m512i b = _mm512_permutex2var_epi16(table[2], idx, table[3]);
-    const __m512i c = _mm512_permutex2var_epi16(table[4], idx, table[5]);
-    const __m512i e = _mm512_permutex2var_epi16(table[6], idx, table[7]);
-    return _mm512_mask_blend_epi16(bit7, _mm512_mask_blend_epi16(bit6, a, b),
-                                   _mm512_mask_blend_epi16(bit6, c, e));
-}
-
 // (x & y) | z, bit by bit.
 inline __m512i AndOr(__m512i x, __m512i y, __m512i z) {
     return _mm512_ternarylogic_epi64(x, y, z, 0xEA);
