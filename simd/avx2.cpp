@@ -1,13 +1,15 @@
-// The AVX2 path: sprite runs sixteen pixels to a vector (lookups by gathers),
-// light-grid cells eight (cells 0 .. 3 in the low 128 bits, 4 .. 7 in the
-// high, so that the in-lane shuffles transpose both halves at once), colours
-// sixteen. Built with AVX2 enabled; run only where the CPU has it.
+// The AVX2 path: rows of index runs, plain and depth-tested; sprite runs
+// sixteen pixels to a vector (lookups by gathers); light-grid cells eight
+// (cells 0 .. 3 in the low 128 bits, 4 .. 7 in the high, so that the in-lane
+// shuffles transpose both halves at once); colours sixteen. Built with AVX2
+// enabled; run only where the CPU has it.
 #include "simd/kernels.h"
 
 #if defined(__AVX2__)
 #include "simd/avx2.h"
 #include "simd/convert_colours.h"
 #include "simd/light_cells.h"
+#include "simd/plain_rows_avx2.h"
 #include "simd/sprite_runs.h"
 
 namespace ruvo {
@@ -24,8 +26,15 @@ RUVO_ALIGN_STACK int32_t ConvertColours(const uint16_t *src, uint16_t *dst, int3
     return ConvertColourLanes<Avx2>(src, dst, count, format);
 }
 
+constexpr SpriteRunKernels SpriteRuns() {
+    SpriteRunKernels k = simd::MakeSpriteRuns<Avx2>();
+    k.index_rows = simd::IndexRowsAvx2<false>;
+    k.tested_index_rows = simd::IndexRowsAvx2<true>;
+    return k;
+}
+
 constexpr KernelTable theTable{SimdPath::Avx2,
-                               simd::MakeSpriteRuns<Avx2>(),
+                               SpriteRuns(),
                                {{InterpolateCells, CellLanes<Avx2>::kLanes}, {}},
                                ConvertColours};
 

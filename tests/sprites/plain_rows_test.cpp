@@ -1,7 +1,7 @@
-// The row kernels of the plain slots (whole rows in one pass, no branch on a
-// run's class) against the per-pixel path: long rows of every run class and
-// length, malformed last runs ending where readable memory ends, drawn from
-// inside the clip rectangle, across its left edge and across its right edge.
+// The row kernels of the plain and depth-tested slots against the per-pixel
+// path: long rows of every run class and length, malformed last runs ending
+// where readable memory ends, drawn from inside the clip rectangle, across
+// its left edge and across its right edge.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,6 +16,7 @@
 
 #include "simd/kernels.h"
 #include "tests/support/sprite_fixture.h"
+#include "tests/support/sprite_reference.h"
 
 namespace ruvo::test {
 namespace {
@@ -124,13 +125,30 @@ class PlainRowsTest : public SpriteTest, public ::testing::WithParamInterface<Ru
         return writer.Finish();
     }
 
-    std::vector<uint16_t> Draw(SimdPath path, const uint8_t *sprite, int32_t x, int32_t y) {
+    // With tested, the depth-tested slot over depth cells just below, at and
+    // just above the key.
+    std::vector<uint16_t> Draw(SimdPath path, const uint8_t *sprite, int32_t x, int32_t y,
+                               bool tested) {
         EXPECT_TRUE(UseSimdPath(path));
         FillLayerWithPattern(Layer::Screen, 5);
+        constexpr int32_t kDepth = 300;
+        if (tested) {
+            const uint16_t key = ReferenceDepthKey(kDepth);
+            uint16_t *z = LayerCells(Layer::Depth);
+            for (int32_t i = 0; i < kLayerCells; ++i) {
+                z[i] = static_cast<uint16_t>(key - 1 + (i * 2654435761u >> 28) % 3);
+            }
+        }
         if (GetParam() == RunCoding::ColourRuns) {
             op->DrawScreenColourSprite(x, y, sprite);
         } else if (GetParam() == RunCoding::BlendRuns) {
-            op->DrawScreenBlendSprite(x, y, table, sprite);
+            if (tested) {
+                op->DrawScreenBlendSpriteTested(x, y, kDepth, table, sprite);
+            } else {
+                op->DrawScreenBlendSprite(x, y, table, sprite);
+            }
+        } else if (tested) {
+            op->DrawScreenSpriteTested(x, y, kDepth, table, sprite);
         } else {
             op->DrawScreenSprite(x, y, table, sprite);
         }
@@ -152,10 +170,15 @@ TEST_P(PlainRowsTest, EveryPathDrawsWhatThePerPixelPathDraws) {
         SetClip(100, 0, 700, 767);
         for (int32_t x :
              {200, 60, 650, -900}) {  // inside, across the left edge, the right, far left
-            const std::vector<uint16_t> want = Draw(SimdPath::Scalar, sprite.data(), x, 40);
-            for (SimdPath path : paths) {
-                ASSERT_TRUE(Draw(path, sprite.data(), x, 40) == want)
-                    << "seed " << seed << ", x " << x << ", path " << static_cast<int>(path);
+            for (bool tested : {false, true}) {
+                if (tested && GetParam() == RunCoding::ColourRuns) continue;
+                const std::vector<uint16_t> want =
+                    Draw(SimdPath::Scalar, sprite.data(), x, 40, tested);
+                for (SimdPath path : paths) {
+                    ASSERT_TRUE(Draw(path, sprite.data(), x, 40, tested) == want)
+                        << "seed " << seed << ", x " << x << ", path " << static_cast<int>(path)
+                        << (tested ? ", depth-tested" : "");
+                }
             }
         }
     }
