@@ -28,8 +28,8 @@ RUVO_ALIGN_STACK int32_t ConvertColours(const uint16_t *src, uint16_t *dst, int3
 
 constexpr SpriteRunKernels SpriteRuns() {
     SpriteRunKernels k = simd::MakeSpriteRuns<Avx2>();
-    k.index_rows = simd::IndexRowsAvx2<false>;
-    k.tested_index_rows = simd::IndexRowsAvx2<true>;
+    k.index_runs = {simd::IndexRowsAvx2<false>, simd::IndexSpriteAvx2<false>};
+    k.tested_index_runs = {simd::IndexRowsAvx2<true>, simd::IndexSpriteAvx2<true>};
     return k;
 }
 

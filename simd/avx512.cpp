@@ -39,11 +39,11 @@ constexpr SpriteRunKernels SpriteRuns() {
     k.light.sprite = simd::RuleIndexSprite<simd::LightRule>;
     k.faded.rows = simd::RuleIndexRow<simd::FadedRule>;
     k.faded.sprite = simd::RuleIndexSprite<simd::FadedRule>;
-    k.index_rows = simd::IndexRows;
-    k.colour_rows = simd::ColourRows;
-    k.blend_rows = simd::BlendRows;
-    k.tested_index_rows = simd::TestedIndexRows;
-    k.tested_blend_rows = simd::TestedBlendRows;
+    k.index_runs = {simd::IndexRows, simd::IndexSprite};
+    k.colour_runs = {simd::ColourRows, simd::ColourSprite};
+    k.blend_runs = {simd::BlendRows, simd::BlendSprite};
+    k.tested_index_runs = {simd::TestedIndexRows, simd::TestedIndexSprite};
+    k.tested_blend_runs = {simd::TestedBlendRows, simd::TestedBlendSprite};
     return k;
 }
 

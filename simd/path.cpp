@@ -45,16 +45,21 @@ void Overlay(RunKernels<Args> &to, const RunKernels<Args> &from) {
     if (from.sprite) to.sprite = from.sprite;
 }
 
+void Overlay(PlainKernels &to, const PlainKernels &from) {
+    if (from.rows) to.rows = from.rows;
+    if (from.sprite) to.sprite = from.sprite;
+}
+
 // Every entry of from that it has, over to.
 void Overlay(KernelTable &to, const KernelTable &from) {
     to.path = from.path;
     SpriteRunKernels &t = to.sprite_runs;
     const SpriteRunKernels &f = from.sprite_runs;
-    if (f.index_rows) t.index_rows = f.index_rows;
-    if (f.colour_rows) t.colour_rows = f.colour_rows;
-    if (f.blend_rows) t.blend_rows = f.blend_rows;
-    if (f.tested_index_rows) t.tested_index_rows = f.tested_index_rows;
-    if (f.tested_blend_rows) t.tested_blend_rows = f.tested_blend_rows;
+    Overlay(t.index_runs, f.index_runs);
+    Overlay(t.colour_runs, f.colour_runs);
+    Overlay(t.blend_runs, f.blend_runs);
+    Overlay(t.tested_index_runs, f.tested_index_runs);
+    Overlay(t.tested_blend_runs, f.tested_blend_runs);
     Overlay(t.lookup, f.lookup);
     Overlay(t.mix50, f.mix50);
     Overlay(t.tested_lookup, f.tested_lookup);

@@ -63,37 +63,34 @@ inline void FillRun(uint16_t *d, ptrdiff_t n, __m512i colour, const Gate<kTested
 }
 
 // ColourRuns: literals are the colours, a fill of kColourKey is a skip.
-RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                        const RowArgs &) {
-    const Gate<false> all{};
-    WalkRows<TwoClassRuns<2>>(
-        rows, count,
-        [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
-            const uint8_t *) {
-            uint16_t *d = cells + pos;
-            if (kind == RunKind::Fill) {
-                uint16_t value;
-                std::memcpy(&value, data, sizeof value);
-                if (value != 0xF81F)
-                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)), all);
-                return;
-            }
-            const auto *src = reinterpret_cast<const uint16_t *>(data);
-            if (n <= 32) {
-                const __mmask32 lanes = Lanes(n, 0);
-                _mm512_mask_storeu_epi16(d, lanes, _mm512_maskz_loadu_epi16(lanes, src));
-                return;
-            }
-            // Longer literals: 16-byte moves, the last one ending at the
-            // run's end (it overlaps the one before); masked or 64-byte
-            // moves measured slower on literals of 33 to 127 colours.
-            for (ptrdiff_t i = 0; i + 8 < n; i += 8) {
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i)));
-            }
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + n - 8),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + n - 8)));
-        });
+template <class Walk>
+RUVO_ALIGN_STACK inline void ColourRunsWith(uint16_t *cells, const Walk &walk) {
+    walk([cells](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
+                 const uint8_t *) {
+        uint16_t *d = cells + pos;
+        if (kind == RunKind::Fill) {
+            uint16_t value;
+            std::memcpy(&value, data, sizeof value);
+            if (value != 0xF81F)
+                FillRun(d, n, _mm512_set1_epi16(static_cast<short>(value)), Gate<false>{});
+            return;
+        }
+        const auto *src = reinterpret_cast<const uint16_t *>(data);
+        if (n <= 32) {
+            const __mmask32 lanes = Lanes(n, 0);
+            _mm512_mask_storeu_epi16(d, lanes, _mm512_maskz_loadu_epi16(lanes, src));
+            return;
+        }
+        // Longer literals: 16-byte moves, the last one ending at the
+        // run's end (it overlaps the one before); masked or 64-byte
+        // moves measured slower on literals of 33 to 127 colours.
+        for (ptrdiff_t i = 0; i + 8 < n; i += 8) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + n - 8),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + n - 8)));
+    });
 }
 
 // table[idx] for 32 indices 0..255 in 16-bit lanes, the table in eight
@@ -143,70 +140,83 @@ inline void LookupRun(uint16_t *d, ptrdiff_t n, const uint8_t *data, const Colou
 
 // IndexRuns: literals are looked up in colours (index 0 drawn), a fill of
 // index 0 is a skip; a fill looks its one colour up from memory.
-template <bool kTested>
-RUVO_ALIGN_STACK inline void IndexRowsOf(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                         const RowArgs &args) {
+template <bool kTested, class Walk>
+RUVO_ALIGN_STACK inline void IndexRunsWith(uint16_t *cells, const RowArgs &args, const Walk &walk) {
     const ColourTable table(args.colours);
     const Gate<kTested> gate = GateOf<kTested>(args);
-    WalkRows<TwoClassRuns<1>>(
-        rows, count,
-        [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
-            const uint8_t *) {
-            uint16_t *d = cells + pos;
-            if (kind == RunKind::Fill) {
-                if (data[0] != 0) {
-                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])),
-                            gate);
-                }
-                return;
+    walk([&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
+             const uint8_t *) {
+        uint16_t *d = cells + pos;
+        if (kind == RunKind::Fill) {
+            if (data[0] != 0) {
+                FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])), gate);
             }
-            LookupRun<false>(d, n, data, table, gate, __m512i{});
-        });
+            return;
+        }
+        LookupRun<false>(d, n, data, table, gate, __m512i{});
+    });
 }
-
 // BlendRuns through colours: literals looked up, blended literals mixed 50%
 // with the cells, fills of any index drawn, skips left alone.
-template <bool kTested>
-RUVO_ALIGN_STACK inline void BlendRowsOf(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                         const RowArgs &args) {
+template <bool kTested, class Walk>
+RUVO_ALIGN_STACK inline void BlendRunsWith(uint16_t *cells, const RowArgs &args, const Walk &walk) {
     const ColourTable table(args.colours);
     const Gate<kTested> gate = GateOf<kTested>(args);
     const __m512i not_low = _mm512_set1_epi16(static_cast<short>(~args.low_bits));
-    WalkRows<BlendClassRuns>(
-        rows, count,
-        [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
-            const uint8_t *) {
-            uint16_t *d = cells + pos;
-            switch (kind) {
-                case RunKind::Fill:
-                    FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])),
-                            gate);
-                    break;
-                case RunKind::Literal:
-                    LookupRun<false>(d, n, data, table, gate, not_low);
-                    break;
-                case RunKind::Blended:
-                    LookupRun<true>(d, n, data, table, gate, not_low);
-                    break;
-                case RunKind::Skip:
-                    break;
-            }
-        });
+    walk([&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
+             const uint8_t *) {
+        uint16_t *d = cells + pos;
+        switch (kind) {
+            case RunKind::Fill:
+                FillRun(d, n, _mm512_set1_epi16(static_cast<short>(args.colours[data[0]])), gate);
+                break;
+            case RunKind::Literal:
+                LookupRun<false>(d, n, data, table, gate, not_low);
+                break;
+            case RunKind::Blended:
+                LookupRun<true>(d, n, data, table, gate, not_low);
+                break;
+            case RunKind::Skip:
+                break;
+        }
+    });
 }
 
-inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count, const RowArgs &args) {
-    IndexRowsOf<false>(cells, rows, count, args);
+// The kernels of the table, for rows after a left scan and for whole sprites.
+RUVO_ALIGN_STACK inline void ColourRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                        const RowArgs &) {
+    ColourRunsWith(cells, RowsWalk<TwoClassRuns<2>>{rows, count});
 }
-inline void TestedIndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                            const RowArgs &args) {
-    IndexRowsOf<true>(cells, rows, count, args);
+RUVO_ALIGN_STACK inline void ColourSprite(const SpriteRows &sprite, const RowArgs &) {
+    ColourRunsWith(sprite.cells, SpriteWalk<TwoClassRuns<2>>{sprite});
 }
-inline void BlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count, const RowArgs &args) {
-    BlendRowsOf<false>(cells, rows, count, args);
+RUVO_ALIGN_STACK inline void IndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                       const RowArgs &args) {
+    IndexRunsWith<false>(cells, args, RowsWalk<TwoClassRuns<1>>{rows, count});
 }
-inline void TestedBlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                            const RowArgs &args) {
-    BlendRowsOf<true>(cells, rows, count, args);
+RUVO_ALIGN_STACK inline void IndexSprite(const SpriteRows &sprite, const RowArgs &args) {
+    IndexRunsWith<false>(sprite.cells, args, SpriteWalk<TwoClassRuns<1>>{sprite});
+}
+RUVO_ALIGN_STACK inline void TestedIndexRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                             const RowArgs &args) {
+    IndexRunsWith<true>(cells, args, RowsWalk<TwoClassRuns<1>>{rows, count});
+}
+RUVO_ALIGN_STACK inline void TestedIndexSprite(const SpriteRows &sprite, const RowArgs &args) {
+    IndexRunsWith<true>(sprite.cells, args, SpriteWalk<TwoClassRuns<1>>{sprite});
+}
+RUVO_ALIGN_STACK inline void BlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                       const RowArgs &args) {
+    BlendRunsWith<false>(cells, args, RowsWalk<BlendClassRuns>{rows, count});
+}
+RUVO_ALIGN_STACK inline void BlendSprite(const SpriteRows &sprite, const RowArgs &args) {
+    BlendRunsWith<false>(sprite.cells, args, SpriteWalk<BlendClassRuns>{sprite});
+}
+RUVO_ALIGN_STACK inline void TestedBlendRows(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                             const RowArgs &args) {
+    BlendRunsWith<true>(cells, args, RowsWalk<BlendClassRuns>{rows, count});
+}
+RUVO_ALIGN_STACK inline void TestedBlendSprite(const SpriteRows &sprite, const RowArgs &args) {
+    BlendRunsWith<true>(sprite.cells, args, SpriteWalk<BlendClassRuns>{sprite});
 }
 
 }  // namespace ruvo::simd

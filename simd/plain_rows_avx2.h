@@ -126,22 +126,29 @@ inline void FillColour(uint16_t *d, ptrdiff_t n, uint16_t c, const RowArgs &args
 
 // IndexRuns: literals are looked up in colours (index 0 drawn), a fill of
 // index 0 is a skip.
-template <bool kTested>
-RUVO_ALIGN_STACK inline void IndexRowsAvx2(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
-                                           const RowArgs &row_args) {
+template <bool kTested, class Walk>
+RUVO_ALIGN_STACK inline void IndexRunsAvx2With(uint16_t *cells, const RowArgs &row_args,
+                                               const Walk &walk) {
     // A copy the cells' stores cannot alias: the key stays in a register
     // (depth-tested rows took up to 1.4 times as long reading it again).
     const RowArgs args = row_args;
-    WalkRows<TwoClassRuns<1>>(rows, count,
-                              [&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos,
-                                  ptrdiff_t, const uint8_t *) {
-                                  if (kind == RunKind::Literal) {
-                                      LookupLiteral<kTested>(cells + pos, n, data, args);
-                                  } else if (data[0] != 0) {
-                                      FillColour<kTested>(cells + pos, n, args.colours[data[0]],
-                                                          args);
-                                  }
-                              });
+    walk([&](RunKind kind, ptrdiff_t n, const uint8_t *data, ptrdiff_t pos, ptrdiff_t,
+             const uint8_t *) {
+        if (kind == RunKind::Literal) {
+            LookupLiteral<kTested>(cells + pos, n, data, args);
+        } else if (data[0] != 0) {
+            FillColour<kTested>(cells + pos, n, args.colours[data[0]], args);
+        }
+    });
+}
+template <bool kTested>
+RUVO_ALIGN_STACK inline void IndexRowsAvx2(uint16_t *cells, const PlainRow *rows, ptrdiff_t count,
+                                           const RowArgs &args) {
+    IndexRunsAvx2With<kTested>(cells, args, RowsWalk<TwoClassRuns<1>>{rows, count});
+}
+template <bool kTested>
+RUVO_ALIGN_STACK inline void IndexSpriteAvx2(const SpriteRows &sprite, const RowArgs &args) {
+    IndexRunsAvx2With<kTested>(sprite.cells, args, SpriteWalk<TwoClassRuns<1>>{sprite});
 }
 
 }  // namespace

@@ -81,38 +81,78 @@ struct BlendClassRuns {
     }
 };
 
-// Walks the rows, calling draw(kind, n, data, pos, right, end) for every run
-// of n > 0 pixels at cell index pos whose data (a literal's values, a fill's
-// value) starts at data, in a row whose right limit is right and whose data
-// ends at end. A row goes to the bounded reading from its first run that
-// reaches past its end.
+// Walks one row from cell index pos, calling draw(kind, n, data, pos, right,
+// end) for every run of n > 0 pixels at cell index pos whose data (a
+// literal's values, a fill's value) starts at data, in a row whose right
+// limit is right and whose data ends at end. The row goes to the bounded
+// reading from its first run that reaches past its end.
+template <class Runs, class Draw>
+[[gnu::always_inline]] inline void WalkRow(ptrdiff_t pos, ptrdiff_t right, const uint8_t *p,
+                                           const uint8_t *end, const Draw &draw) {
+    while (pos < right && p < end) {
+        const uint32_t code = p[0];
+        const ptrdiff_t bytes = Runs::Bytes(code);
+        if (bytes > end - p) [[unlikely]] {
+            while (pos < right && p < end) {
+                BoundedRun run = Runs::Bounded(p, end);
+                if (run.n > right - pos) run.n = right - pos;
+                if (run.n > 0) draw(run.kind, run.n, run.data, pos, right, end);
+                pos += run.n;
+                p += run.advance;
+            }
+            return;
+        }
+        const ptrdiff_t n = Runs::Count(code) < right - pos ? Runs::Count(code) : right - pos;
+        if (n > 0) draw(Runs::Kind(code), n, p + 1, pos, right, end);
+        pos += n;
+        p += bytes;
+    }
+}
+
+// The same for count rows left after the row walker's left scan.
 template <class Runs, class Draw>
 inline void WalkRows(const PlainRow *rows, ptrdiff_t count, const Draw &draw) {
     for (ptrdiff_t r = 0; r < count; ++r) {
-        ptrdiff_t pos = rows[r].pos;
-        const ptrdiff_t right = rows[r].right;
-        const uint8_t *p = rows[r].p;
-        const uint8_t *const end = rows[r].end;
-        while (pos < right && p < end) {
-            const uint32_t code = p[0];
-            const ptrdiff_t bytes = Runs::Bytes(code);
-            if (bytes > end - p) [[unlikely]] {
-                while (pos < right && p < end) {
-                    BoundedRun run = Runs::Bounded(p, end);
-                    if (run.n > right - pos) run.n = right - pos;
-                    if (run.n > 0) draw(run.kind, run.n, run.data, pos, right, end);
-                    pos += run.n;
-                    p += run.advance;
-                }
-                break;
-            }
-            const ptrdiff_t n = Runs::Count(code) < right - pos ? Runs::Count(code) : right - pos;
-            if (n > 0) draw(Runs::Kind(code), n, p + 1, pos, right, end);
-            pos += n;
-            p += bytes;
-        }
+        WalkRow<Runs>(rows[r].pos, rows[r].right, rows[r].p, rows[r].end, draw);
     }
 }
+
+// The same for every row of a sprite that needs no left scan, read from its
+// row records as the row walker reads them: no batch to fill, and each row's
+// record is read just after the row before it, from the cache.
+template <class Runs, class Draw>
+inline void WalkSprite(const SpriteRows &sprite, const Draw &draw) {
+    const uint8_t *data = sprite.data;
+    ptrdiff_t start = sprite.start;
+    for (int32_t r = 0; r < sprite.rows; ++r) {
+        if (r == sprite.rows_before_wrap) start -= sprite.wrap_cells;
+        const uint8_t *p = data + 2;
+        const uint8_t *end = p + (data[0] | data[1] << 8);
+        WalkRow<Runs>(start, start + sprite.span, p, end, draw);
+        data = end;
+        start += sprite.pitch;
+    }
+}
+
+// What a kernel walks, walk(draw): the rows left after the row walker's left
+// scan, or a whole sprite.
+template <class Runs>
+struct RowsWalk {
+    const PlainRow *rows;
+    ptrdiff_t count;
+    template <class Draw>
+    void operator()(const Draw &draw) const {
+        WalkRows<Runs>(rows, count, draw);
+    }
+};
+template <class Runs>
+struct SpriteWalk {
+    const SpriteRows &sprite;
+    template <class Draw>
+    void operator()(const Draw &draw) const {
+        WalkSprite<Runs>(sprite, draw);
+    }
+};
 
 }  // namespace
 }  // namespace ruvo::simd
