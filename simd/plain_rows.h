@@ -115,7 +115,7 @@ inline __m512i LookupIndices(const __m512i (&table)[8], __m256i bytes) {
 struct ColourTable {
     __m512i regs[8];
     explicit ColourTable(const uint16_t *colours) {
-        for (int k = 0; k < 8; ++k) regs[k] = _mm512_loadu_si512(colours + 32 * k);
+        for (ptrdiff_t k = 0; k < 8; ++k) regs[k] = _mm512_loadu_si512(colours + 32 * k);
     }
 };
 

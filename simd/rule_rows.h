@@ -104,7 +104,7 @@ struct TranslucentRule {
                                                44, 46, 48, 50, 52, 54, 56, 58, 60, 62};
         const __m512i even = _mm512_loadu_si512(kEven);
         const __m512i odd = _mm512_add_epi16(even, _mm512_set1_epi16(1));
-        for (int k = 0; k < 8; ++k) {
+        for (ptrdiff_t k = 0; k < 8; ++k) {
             const __m512i first = _mm512_loadu_si512(a.blend + 32 * k);
             const __m512i second = _mm512_loadu_si512(a.blend + 32 * k + 16);
             lo[k] = _mm512_permutex2var_epi16(first, even, second);
@@ -138,7 +138,7 @@ struct AdditiveRule {
           red(_mm512_set1_epi16(static_cast<short>(a.red))),
           green(_mm512_set1_epi16(static_cast<short>(a.green))),
           blue(_mm512_set1_epi16(static_cast<short>(a.blue))) {
-        for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(a.colours + 32 * k);
+        for (ptrdiff_t k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(a.colours + 32 * k);
     }
     __m512i Apply(__m512i idx, __m512i old, __mmask32 &) const {
         const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(64));
@@ -202,7 +202,7 @@ struct FadedRule {
         : s(a.s),
           colour_weight(_mm512_set1_epi16(static_cast<short>(31u - a.weight))),
           pixel_weight(_mm512_set1_epi16(static_cast<short>(a.weight))) {
-        for (int k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(a.colours + 32 * k);
+        for (ptrdiff_t k = 0; k < 8; ++k) table[k] = _mm512_loadu_si512(a.colours + 32 * k);
     }
     __m512i Scale(__m512i p, __m512i m) const {
         __m512i lo, hi;

@@ -61,8 +61,8 @@ struct OpTraits {
     static constexpr bool kUsesPosition = requires { requires Op::kUsesPosition; };
     static constexpr bool kBlockFill = requires { requires Op::kBlockFill; };
     static constexpr bool kCopiesLiterals = requires { requires Op::kCopiesLiterals; };
-    // Plain rows of index or colour runs may go whole to op.kernels' row
-    // kernel (with op.args.colours, where the op has them).
+    // Plain sprites, and their rows after the left scan, may go whole to
+    // op.kernels' plain kernels (with op.args.colours, where the op has them).
     static constexpr bool kPlainRows = requires { requires Op::kPlainRows; };
     // The same for depth-tested rows, with op.args' key and depth reach.
     static constexpr bool kTestedRows = requires { requires Op::kTestedRows; };
