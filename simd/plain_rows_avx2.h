@@ -100,7 +100,9 @@ inline void LookupLiteral(uint16_t *d, ptrdiff_t n, const uint8_t *data, const R
 }
 
 // n cells from d set to colour c; without the depth test, fewer than 8 as
-// two overlapping 8- or 4-byte stores.
+// two overlapping 8- or 4-byte stores (FillCells of sprites/run_copy.h, which
+// this unit cannot include: its inline functions would be emitted here in
+// AVX2 encoding for the whole library).
 template <bool kTested>
 inline void FillColour(uint16_t *d, ptrdiff_t n, uint16_t c, const RowArgs &args) {
     if (!kTested && n < 8) {
